@@ -1,0 +1,23 @@
+#pragma once
+// Text leaf: a byte string kept with its length, with isSet and tag.
+#include <string>
+
+#include "common/AttributeNode.h"
+
+class BRINDLE_EXPORT TextAttribute : public AttributeNode {
+public:
+    // A null text gives the empty text.
+    explicit TextAttribute(const char* text = nullptr, const char* tag = nullptr);
+    TextAttribute(std::string text, const char* tag);
+    ~TextAttribute() override;
+
+    // Keeps tag and isSet.
+    std::unique_ptr<AttributeNode> clone(int includeHidden, int depth) const override;
+
+    const std::string& text() const { return text_; }
+    void setText(const char* text) { text_ = text ? text : ""; }
+    void setText(std::string text) { text_ = std::move(text); }
+
+private:
+    std::string text_;
+};
