@@ -1,0 +1,115 @@
+#pragma once
+// Shared pieces of the admin tests: reply trees the fake server answers with, a port nobody
+// listens on, and a test base that leaves no current session behind.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "brindle/bradm.h"
+#include "common/AttributeTree.h"
+#include "fixtures/FakeReportServer.h"
+
+namespace admin_test {
+
+using fixtures::FakeReportServer;
+using fixtures::RecordedRequest;
+using fixtures::ReplyHeader;
+using fixtures::ScriptedReply;
+
+// A pre-login reply of a server that asks for no credentials.
+inline AttributeTree openServer() {
+    AttributeTree data;
+    data.setText("Mode", "nt");
+    data.setText("ServerNamespace", "ns");
+    data.setText("ACL", "");
+    return data;
+}
+
+inline AttributeTree passwordServer(int secured) {
+    AttributeTree data;
+    data.setText("Mode", "password");
+    data.setInteger("Secured", secured);
+    return data;
+}
+
+inline AttributeTree aclServer(const char* acl) {
+    AttributeTree data = openServer();
+    data.setText("ACL", acl);
+    return data;
+}
+
+inline AttributeTree permission(int value) {
+    AttributeTree data;
+    data.setInteger("permission", value);
+    return data;
+}
+
+// An object description as getObject answers it.
+inline AttributeTree object(const char* revision) {
+    AttributeTree data;
+    if (revision) data.setText("Revision", revision);
+    data.setText("Name", "sales");
+    data.setText("Class", "Report");
+    return data;
+}
+
+inline ScriptedReply reply(const AttributeTree& data, std::int32_t errorCode = 0,
+                           const char* securityDescriptor = "") {
+    ReplyHeader header;
+    header.errorCode = errorCode;
+    header.securityDescriptor = securityDescriptor;
+    return ScriptedReply::message(data, header);
+}
+
+inline ScriptedReply errorReply(std::int32_t errorCode) { return reply(AttributeTree(), errorCode); }
+
+// The login dialogue of an open server, whose pre-login reply hands out securityDescriptor.
+inline ScriptedReply openLogin(const char* securityDescriptor = "sd-login") {
+    return reply(openServer(), 0, securityDescriptor);
+}
+
+inline std::int32_t typeOf(const RecordedRequest& request) {
+    return request.data.getInteger("type", -1);
+}
+
+// A loopback port that refuses connections: bound, never listening.
+class RefusingPort {
+public:
+    RefusingPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        address_ = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    }
+    ~RefusingPort() { ::close(fd_); }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+    const std::string& address() const { return address_; }
+
+private:
+    int fd_;
+    std::string address_;
+};
+
+// Every test starts and ends without a current session.
+class AdminTest : public ::testing::Test {
+protected:
+    void SetUp() override { besLogout(); }
+    void TearDown() override { besLogout(); }
+
+    // Logs in to server, whose first scripted reply must be the pre-login reply of an open server.
+    static void logIn(const FakeReportServer& server) {
+        ASSERT_EQ(besLogin(server.address().c_str(), "secret"), 0);
+    }
+};
+
+}  // namespace admin_test
