@@ -26,11 +26,15 @@ function(brindle_test_suite NAME)
   add_executable(${NAME} ${srcs})
   target_link_libraries(${NAME} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${NAME} PRIVATE
+    BRINDLE_BUILD_DIR="${CMAKE_BINARY_DIR}" BRINDLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # The test binaries run under `cmake -E env` (as their launcher), so the environment reaches
+  # both test discovery and every test run whole; the discovery script would split a list.
+  set_target_properties(${NAME} PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_COMMAND};-E;env;LD_LIBRARY_PATH=${CMAKE_LIBRARY_OUTPUT_DIRECTORY};BRINDLE_BUILD_DIR=${CMAKE_BINARY_DIR};BRINDLE_SOURCE_DIR=${PROJECT_SOURCE_DIR};${ARG_ENVIRONMENT}")
   gtest_discover_tests(${NAME}
     DISCOVERY_TIMEOUT 120
-    PROPERTIES
-      TIMEOUT 600
-      ENVIRONMENT "LD_LIBRARY_PATH=${CMAKE_LIBRARY_OUTPUT_DIRECTORY};BRINDLE_BUILD_DIR=${CMAKE_BINARY_DIR};BRINDLE_SOURCE_DIR=${PROJECT_SOURCE_DIR};${ARG_ENVIRONMENT}")
+    PROPERTIES TIMEOUT 600)
 endfunction()
 
 # brindle_benchmark(NAME SOURCES src... LIBS lib...)
