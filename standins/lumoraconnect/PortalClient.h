@@ -1,0 +1,53 @@
+#pragma once
+// One logged-on connection to the portal: the ticket, a kept-alive HTTP connection and the
+// reply that waits to be fetched.
+//
+// Wire form: log on is "POST /lumora/logon" with the header X-Lumora-Ticket and an empty body
+// (200: accepted, 401 or 403: refused); a request is "POST /lumora" with the same header,
+// Accept-Language (the locale) and the XML request as text/xml body; the reply is the body of
+// the answer.
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/external/LumoraConnect.h"
+#include "standins/common/UniqueFd.h"
+
+class PortalClient {
+public:
+    static constexpr int ConnectTimeoutMs = 5000;
+    static constexpr int ReplyTimeoutMs = 30000;
+    static constexpr std::size_t MaxReply = 64 * 1024 * 1024;
+
+    PortalClient(std::string host, std::uint16_t port, std::string ticket);
+
+    // LC_OK, LC_TICKET_REFUSED, LC_CONNECT_FAILED or LC_BAD_REPLY.
+    int32_t logOn();
+    // LC_OK with the reply kept, else LC_CONNECT_FAILED or LC_BAD_REPLY.
+    int32_t send(const std::string& request, const char* locale);
+
+    // The reply of the last send, and whether one waits to be fetched.
+    const std::string& reply() const { return reply_; }
+    bool replyWaiting() const { return replyWaiting_; }
+    void setReplyWaiting(bool waiting) { replyWaiting_ = waiting; }
+    void releaseReply();
+
+    // Serialises the calls on one handle.
+    std::mutex& mutex() { return mutex_; }
+
+private:
+    // One exchange; status and body of the answer. Reuses the kept connection and, when that
+    // turns out to be closed by the portal before any answer came, tries once on a new one.
+    int32_t exchange(const std::string& target, const std::string& body, const char* locale, int& status,
+                     std::string& answer);
+    int32_t exchangeOnce(const std::string& wire, int& status, std::string& answer, bool& keep,
+                         bool& unanswered);
+
+    std::string host_;
+    std::uint16_t port_;
+    std::string ticket_;
+    UniqueFd connection_;
+    std::string reply_;
+    bool replyWaiting_ = false;
+    std::mutex mutex_;
+};

@@ -1,0 +1,77 @@
+#pragma once
+// The report server half of brindle-server: our tree protocol on each connection.
+//
+// A connection starts with the preamble 00 00 00 09 (anything else closes it); then each
+// request message (header and data documents) is answered by one reply message, assembled in
+// memory and written with one send. A request that cannot be read in step (a broken document)
+// closes the connection; any other bad request gets an error reply (ServerErrors.h).
+//
+// Login dialogue (message type 2). The pre-login reply holds "Mode" ("password" when the
+// server has users, else "none"), "Secured" (1 or 0), "ServerNamespace" and "ACL" (""). The
+// login request is checked on a secured server: a "ticket" of the security stand-in (sealed,
+// not expired, not older than the ticket lifetime), or "user_id" and "password", or
+// "old_password", which stands for the default user's password. The reply carries
+// "permission" 1 and the user, and its header a SecurityDescriptor that later requests must
+// carry.
+//
+// Operations (message type 4, "type" 100-107, 111, 113). On a secured server the ones that
+// change objects (101-106, 111) need the login; reading (100) and publishing (107, 113) do
+// not, because the client's per-call sessions connect without one.
+#include <cstdint>
+#include <string>
+
+#include "common/AttributeTree.h"
+#include "standins/common/UserDirectory.h"
+#include "standins/server/DataFolder.h"
+#include "standins/server/ObjectStore.h"
+#include "standins/server/TcpServer.h"
+
+class BRMessage;
+
+class ReportService {
+public:
+    struct Settings {
+        std::string host;             // as it appears in the URLs the server answers
+        std::uint16_t portalPort = 0;
+        bool secured = false;
+        const UserDirectory* users = nullptr;
+        std::int64_t ticketMaxAge = -1;
+    };
+    static constexpr int IdleTimeoutMs = 5 * 60 * 1000;
+    static constexpr std::size_t MaxReportSize = 64 * 1024 * 1024;
+    static constexpr const char* AgentName = "brindle-server";
+
+    ReportService(ObjectStore& store, const DataFolder& folder, Settings settings);
+
+    bool listen(const std::string& host, std::uint16_t port, std::string& error) {
+        return tcp_.listen(host, port, error);
+    }
+    std::uint16_t port() const { return tcp_.port(); }
+    void start() { tcp_.start(); }
+    void stop() { tcp_.stop(); }
+
+    // One connection, to its end.
+    void serveConnection(int fd);
+
+private:
+    struct Session {
+        bool loggedIn = false;
+        std::string user;
+        std::string securityDescriptor;
+    };
+    struct Outcome {
+        std::int32_t code = 0;
+        std::string message;
+    };
+
+    Outcome answer(BRMessage& request, bool headerValid, Session& session, AttributeTree& reply);
+    Outcome loginDialogue(const AttributeTree& data, Session& session, AttributeTree& reply);
+    Outcome checkCredentials(const AttributeTree& data, std::string& user) const;
+    Outcome operation(std::int32_t type, const AttributeTree& data, AttributeTree& reply);
+    Outcome publish(std::int32_t type, const AttributeTree& data, AttributeTree& reply);
+
+    ObjectStore& store_;
+    const DataFolder& folder_;
+    Settings settings_;
+    TcpServer tcp_;
+};

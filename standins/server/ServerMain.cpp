@@ -1,0 +1,101 @@
+#include "standins/server/ServerMain.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+// The host in the URLs the server hands out: a wildcard address is no place to go to.
+std::string publicHost(const std::string& host) {
+    if (host != "0.0.0.0") return host;
+    char name[256] = {};
+    return gethostname(name, sizeof name - 1) == 0 && name[0] ? std::string(name) : std::string("127.0.0.1");
+}
+
+}  // namespace
+
+ServerMain::ServerMain(ServerOptions options) : options_(std::move(options)) {}
+
+ServerMain::~ServerMain() { stop(); }
+
+bool ServerMain::start(std::string& error) {
+    // Every thread started from here on inherits the blocked stop signals; the main thread
+    // takes them with sigwait.
+    sigset_t set = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (!folder_.open(options_.dataFolder, error)) return false;
+    if (!options_.usersFile.empty() && !users_.loadFile(options_.usersFile, error)) return false;
+    if (!portalStore_.open(folder_, error)) return false;
+
+    std::int64_t maxAge = options_.ticketLifetime;
+    portal_ = std::make_unique<PortalService>(portalStore_, folder_, maxAge);
+    http_ = std::make_unique<HttpServer>([this](const HttpMessage& r) { return portal_->handle(r); });
+    if (!http_->listen(options_.host, options_.portalPort, error)) return false;
+
+    std::string host = publicHost(options_.host);
+    std::string portalUrl = "http://" + host + ":" + std::to_string(http_->port()) + "/lumora";
+    if (!objectStore_.open(folder_, portalUrl, http_->port(), error)) return false;
+
+    ReportService::Settings settings;
+    settings.host = host;
+    settings.portalPort = http_->port();
+    settings.secured = !options_.usersFile.empty();
+    settings.users = &users_;
+    settings.ticketMaxAge = maxAge;
+    report_ = std::make_unique<ReportService>(objectStore_, folder_, settings);
+    if (!report_->listen(options_.host, options_.reportPort, error)) return false;
+
+    http_->start();
+    report_->start();
+    return true;
+}
+
+void ServerMain::runUntilSignalled() {
+    sigset_t set = stopSignals();
+    int signal = 0;
+    while (sigwait(&set, &signal) != 0) {
+    }
+    stop();
+}
+
+void ServerMain::stop() {
+    if (report_) report_->stop();
+    if (http_) http_->stop();
+}
+
+std::uint16_t ServerMain::reportPort() const { return report_ ? report_->port() : 0; }
+std::uint16_t ServerMain::portalPort() const { return http_ ? http_->port() : 0; }
+
+int ServerMain::run(int argc, char** argv) {
+    ServerOptions options;
+    std::string error;
+    if (!options.parse(argc, argv, error)) {
+        std::cerr << "brindle-server: " << error << "\n" << ServerOptions::usage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << ServerOptions::usage();
+        return 0;
+    }
+    ServerMain server(options);
+    if (!server.start(error)) {
+        std::cerr << "brindle-server: " << error << "\n";
+        return 1;
+    }
+    std::printf("report-port=%u portal-port=%u\n", server.reportPort(), server.portalPort());
+    std::fflush(stdout);
+    server.runUntilSignalled();
+    return 0;
+}

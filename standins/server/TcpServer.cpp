@@ -1,0 +1,112 @@
+#include "standins/server/TcpServer.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "standins/common/NetIo.h"
+
+TcpServer::TcpServer(std::string name, Handler handler, std::size_t maxConnections)
+    : name_(std::move(name)), handler_(std::move(handler)), maxConnections_(maxConnections ? maxConnections : 1) {}
+
+TcpServer::~TcpServer() { stop(); }
+
+bool TcpServer::listen(const std::string& host, std::uint16_t port, std::string& error) {
+    listener_ = netio::listenTcp(host, port, error);
+    if (!listener_) return false;
+    port_ = netio::localPort(listener_.get());
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = "pipe failed";
+        return false;
+    }
+    wakeRead_.reset(pipeFds[0]);
+    wakeWrite_.reset(pipeFds[1]);
+    return true;
+}
+
+void TcpServer::start() { acceptThread_ = std::thread([this] { acceptLoop(); }); }
+
+void TcpServer::stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_ && !acceptThread_.joinable() && workers_.empty()) return;
+        stopping_ = true;
+        for (Worker& w : workers_)
+            if (w.fd >= 0) ::shutdown(w.fd, SHUT_RDWR);
+    }
+    slotFree_.notify_all();
+    if (wakeWrite_) {
+        char c = 1;
+        [[maybe_unused]] ssize_t n = ::write(wakeWrite_.get(), &c, 1);
+    }
+    if (acceptThread_.joinable()) acceptThread_.join();
+    std::list<Worker> remaining;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // A connection accepted just before stopping may have registered after the shutdowns.
+        for (Worker& w : workers_)
+            if (w.fd >= 0) ::shutdown(w.fd, SHUT_RDWR);
+        remaining.splice(remaining.end(), workers_);
+    }
+    for (Worker& w : remaining)
+        if (w.thread.joinable()) w.thread.join();
+    listener_.reset();
+}
+
+void TcpServer::reapFinished(std::unique_lock<std::mutex>& lock) {
+    std::list<Worker> finished;
+    for (auto it = workers_.begin(); it != workers_.end();) {
+        auto next = std::next(it);
+        if (it->done) finished.splice(finished.end(), workers_, it);
+        it = next;
+    }
+    lock.unlock();
+    for (Worker& w : finished) w.thread.join();
+    lock.lock();
+}
+
+void TcpServer::acceptLoop() {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            reapFinished(lock);
+            slotFree_.wait(lock, [this] { return stopping_ || active_ < maxConnections_; });
+            if (stopping_) return;
+        }
+        pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {wakeRead_.get(), POLLIN, 0}};
+        int rc = ::poll(fds, 2, 1000);
+        if (rc < 0 && errno != EINTR) return;
+        if (rc <= 0) continue;
+        if (fds[1].revents) return;
+        if (!(fds[0].revents & POLLIN)) continue;
+        int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopping_) {
+            ::close(fd);
+            return;
+        }
+        workers_.emplace_back();
+        Worker* worker = &workers_.back();
+        worker->fd = fd;
+        ++active_;
+        worker->thread = std::thread([this, worker, fd] { serve(worker, fd); });
+    }
+}
+
+void TcpServer::serve(Worker* worker, int fd) {
+    try {
+        handler_(fd);
+    } catch (...) {
+        // A handler failure ends this connection only.
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ::close(fd);
+    worker->fd = -1;
+    worker->done = true;
+    --active_;
+    slotFree_.notify_all();
+}
