@@ -1,0 +1,141 @@
+#pragma once
+// One node of an XML element tree: an element, a text run, a comment, a CDATA section, a
+// processing instruction or a declaration. An element owns its children and its attributes;
+// its document and parent links are plain back references.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "portal/xml/CXMLAttribute.h"
+#include "portal/xml/XMLNodeKind.h"
+#include "portal/xml/XMLPosition.h"
+
+class CXMLDocument;
+class CXMLElement;
+class CXMLSource;
+
+// Disposes of a child element: back into its document's store of spare elements (so the next
+// parse reuses it and its buffers), or deleted when it belongs to no document.
+struct CXMLElementRecycler {
+    void operator()(CXMLElement* element) const noexcept;
+};
+
+class CXMLElement {
+public:
+    using Owned = std::unique_ptr<CXMLElement, CXMLElementRecycler>;
+
+    ~CXMLElement();
+    CXMLElement(const CXMLElement&) = delete;
+    CXMLElement& operator=(const CXMLElement&) = delete;
+
+    // A new child of the given kind appended to parent (which owns it); its document is the
+    // parent's. nullptr when it cannot be allocated. Kinds outside 0..6 are stored as 0.
+    static CXMLElement* NewElement(CXMLElement& parent, XMLNodeKind kind);
+    // A free-standing element (no parent) owned by the caller; document may be null. An element
+    // linked to a document must not outlive it. nullptr when it cannot be allocated.
+    static std::unique_ptr<CXMLElement> NewElement(XMLNodeKind kind, CXMLDocument* document);
+
+    // Appends child after the last child and links it (and its subtree) to this element's
+    // document. Returns the child, now owned by this element; nullptr for a null child.
+    CXMLElement* AddChild(std::unique_ptr<CXMLElement> child);
+    // Unlinks child and destroys it with its subtree; a pointer that is not a child changes nothing.
+    void RemoveChild(const CXMLElement* child);
+    // Clears closed, destroys all children and attributes, empties name and value. The kind,
+    // the positions and the other flags stay.
+    void Clear();
+    // Adds an attribute after the last one; its value's carriage return/line feed pairs and
+    // remaining carriage returns, line feeds and tabs each become one space. Refused (false) on an
+    // element without parent when name is "version" and the value is neither "-" nor at least
+    // two bytes long.
+    bool AddAttribute(std::string_view name, std::string_view value);
+
+    // Dotted path below this element: the first child named by the first component, then that
+    // child's lookup of the rest (a later child of the same name is not tried). Names compare
+    // byte for byte; an empty component names the first child with an empty name.
+    const CXMLElement* FindChild(std::string_view path) const;
+    CXMLElement* FindChild(std::string_view path);
+    // The first later sibling named name, or nullptr.
+    const CXMLElement* FindNextSibling(std::string_view name) const;
+    CXMLElement* FindNextSibling(std::string_view name);
+    // The first attribute named name in the order added, or nullptr.
+    const CXMLAttribute* FindAttribute(std::string_view name) const;
+
+    // Records message (nullptr: an empty one) with this element's name and positions in the
+    // document's error record, unless the element has no document or an error is already there.
+    void ReportError(const char* message);
+
+    // Parses one node starting at start and, for markup that opens content, everything up to its
+    // end tag. Leaves the current position just after what was consumed. Failures are reported
+    // with ReportError (the first one wins) and give false.
+    bool Parse(const XMLPosition& start, const CXMLSource& source);
+
+    const std::string& GetName() const { return m_name; }
+    const std::string& GetValue() const { return m_value; }
+    XMLNodeKind GetKind() const { return m_kind; }
+    const XMLPosition& GetStartPosition() const { return m_start; }
+    const XMLPosition& GetCurrentPosition() const { return m_current; }
+    bool IsClosed() const { return m_closed; }
+    bool IsWhitespaceOnly() const { return m_whitespaceOnly; }
+    bool IsSelfClosed() const { return m_selfClosed; }
+
+    CXMLDocument* GetDocument() const { return m_pDocument; }
+    CXMLElement* GetParent() const { return m_pParent; }
+    CXMLElement* GetFirstChild() const { return m_children.empty() ? nullptr : m_children.front().get(); }
+    CXMLElement* GetLastChild() const { return m_children.empty() ? nullptr : m_children.back().get(); }
+    CXMLElement* GetNextSibling() const { return m_pNextSibling; }
+    size_t GetChildCount() const { return m_children.size(); }
+    CXMLElement* GetChild(size_t index) const { return index < m_children.size() ? m_children[index].get() : nullptr; }
+
+    const CXMLAttribute* GetFirstAttribute() const { return m_attributeCount ? &m_attributes[0] : nullptr; }
+    size_t GetAttributeCount() const { return m_attributeCount; }
+    const CXMLAttribute* GetAttribute(size_t index) const {
+        return index < m_attributeCount ? &m_attributes[index] : nullptr;
+    }
+
+private:
+    friend class CXMLDocument;
+    friend class CXMLElementPool;
+    friend struct CXMLElementRecycler;
+    struct ParseState;
+
+    explicit CXMLElement(XMLNodeKind kind = XML_KIND_UNKNOWN, CXMLDocument* document = nullptr);
+    static CXMLElement* Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled);
+    void Reinitialise(XMLNodeKind kind, CXMLDocument* document);
+    void PrepareForReuse();
+    void ForgetContents() noexcept;
+    void AppendChild(Owned child);
+    void AdoptIntoDocument(CXMLDocument* document);
+    int Depth() const;
+
+    bool ParseNode(const XMLPosition& start, const CXMLSource& source, ParseState& state, int depth);
+    void ParseText(const CXMLSource& source, const ParseState& state);
+    bool ReadItem(const CXMLSource& source, ParseState& state, std::string_view& item);
+    void MergeTextRun(const ParseState& state);
+    bool ClosesWithPlainEndTag(const ParseState& state);
+    bool ParseContent(const CXMLSource& source, ParseState& state, int depth);
+    bool AnalyseTag(std::string_view item, const CXMLSource& source);
+    bool AnalyseBangTag(std::string_view item, std::string_view name, std::string_view rest);
+    bool AnalyseNameAndAttributes(std::string_view name, std::string_view rest);
+    bool ReadAttributes(std::string_view rest);
+    bool StoreAttribute(std::string_view name, std::string_view value, bool decode);
+    bool ReadCData(std::string_view item, const CXMLSource& source);
+
+    CXMLDocument* m_pDocument = nullptr;
+    CXMLElement* m_pParent = nullptr;
+    std::vector<Owned> m_children;
+    CXMLElement* m_pNextSibling = nullptr;
+    std::vector<CXMLAttribute> m_attributes;   // slots past m_attributeCount keep their buffers
+    size_t m_attributeCount = 0;
+    std::string m_value;
+    std::string m_name;
+    XMLNodeKind m_kind = XML_KIND_UNKNOWN;
+    XMLPosition m_start;
+    XMLPosition m_current;
+    bool m_closed = false;
+    bool m_whitespaceOnly = false;
+    bool m_selfClosed = false;
+    bool m_pooled = false;   // lives in its document's pool rather than on the heap
+};
