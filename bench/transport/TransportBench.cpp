@@ -1,0 +1,316 @@
+// The request/reply exchange over loopback against its raw-socket floor, and
+// the tree format's encoding and decoding speed against memcpy.
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/BRMessage.h"
+#include "common/CMemoryStream.h"
+#include "common/CSocket.h"
+#include "common/FastTreeStreamer.h"
+
+namespace {
+
+// --- The exchange ----------------------------------------------------------------------------
+
+void fillRequest(BRMessage& message) {
+  message.clear();
+  message.Agent = "Publish";
+  message.MessageType = 4;
+  AttributeTree& data = *message.dataBranch();
+  data.setText("object", "/")->setIsSet(1);
+}
+
+std::vector<unsigned char> requestBytes() {
+  BRMessage message;
+  fillRequest(message);
+  CMemoryStream out;
+  message.send(out, 0);
+  return out.bytes();
+}
+
+// A getObject-sized reply: the header and a data branch of a few properties.
+std::vector<unsigned char> replyBytes() {
+  BRMessage reply;
+  reply.Agent = "Server";
+  reply.MessageType = 4;
+  reply.SecurityDescriptor = "S-1-5-21-3623811015";
+  AttributeTree& data = *reply.dataBranch();
+  data.setText("Name", "Sales");
+  data.setText("Class", "Report");
+  data.setInteger("Revision", 12);
+  data.setInteger("Enabled", 1);
+  data.setText("FLD.Publish.Lumora_url", "http://portal.example:8020/lumora");
+  data.setInteger("FLD.Publish.Lumora_port", 8020);
+  data.setText("FLD.Owner", "administrator");
+  data.setText("FLD.Path", "/Reports/Sales");
+  CMemoryStream out;
+  reply.send(out, 0);
+  return out.bytes();
+}
+
+void noDelay(int fd) {
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+bool readExactly(int fd, unsigned char* buffer, std::size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::recv(fd, buffer, count, 0);
+    if (n <= 0) return false;
+    buffer += n;
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Serves one connection on 127.0.0.1: reads each request of a known size and
+// answers with the prepared reply in one write, until the client closes.
+class ReplyServer {
+ public:
+  ReplyServer(std::size_t requestSize, std::vector<unsigned char> reply) : reply_(std::move(reply)) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 1) != 0)
+      throw std::runtime_error("listen");
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this, requestSize] { serve(requestSize); });
+  }
+  ~ReplyServer() {
+    thread_.join();
+    ::close(listener_);
+  }
+  std::uint16_t port() const { return port_; }
+
+ private:
+  void serve(std::size_t requestSize) {
+    pollfd p{listener_, POLLIN, 0};
+    if (::poll(&p, 1, 10000) != 1) return;
+    const int fd = ::accept(listener_, nullptr, nullptr);
+    noDelay(fd);
+    std::vector<unsigned char> request(requestSize);
+    while (readExactly(fd, request.data(), request.size())) {
+      if (::send(fd, reply_.data(), reply_.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(reply_.size())) break;
+    }
+    ::close(fd);
+  }
+
+  std::vector<unsigned char> reply_;
+  int listener_ = -1;
+  std::uint16_t port_ = 0;
+  std::thread thread_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+void recordSlowest(benchmark::State& state, Clock::duration slowest) {
+  state.counters["slowest_us"] = std::chrono::duration<double, std::micro>(slowest).count();
+}
+
+void BM_Exchange(benchmark::State& state) {
+  const auto request = requestBytes();
+  const auto reply = replyBytes();
+  ReplyServer server(request.size(), reply);
+  CSocket socket;
+  socket.resolve("127.0.0.1");
+  socket.connect(server.port());
+  BRMessage message;
+  Clock::duration slowest{};
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    fillRequest(message);
+    message.send(socket, 0);
+    message.receive(socket);
+    slowest = std::max(slowest, Clock::now() - start);
+  }
+  if (message.SecurityDescriptor != "S-1-5-21-3623811015") state.SkipWithError("wrong reply");
+  socket.close();
+  recordSlowest(state, slowest);
+  state.counters["request_bytes"] = static_cast<double>(request.size());
+  state.counters["reply_bytes"] = static_cast<double>(reply.size());
+}
+
+void BM_RawSocketFloor(benchmark::State& state) {
+  const auto request = requestBytes();
+  const auto reply = replyBytes();
+  ReplyServer server(request.size(), reply);
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(server.port());
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    state.SkipWithError("connect");
+    return;
+  }
+  noDelay(fd);
+  std::vector<unsigned char> in(reply.size());
+  Clock::duration slowest{};
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()) ||
+        !readExactly(fd, in.data(), in.size())) {
+      state.SkipWithError("exchange");
+      break;
+    }
+    slowest = std::max(slowest, Clock::now() - start);
+  }
+  ::close(fd);
+  recordSlowest(state, slowest);
+}
+
+// What the exchange costs us apart from the socket: building and writing the
+// request, reading the reply, with memory in place of the connection.
+void BM_ExchangeInMemory(benchmark::State& state) {
+  CMemoryStream replyStream(replyBytes());
+  CMemoryStream out;
+  BRMessage message;
+  for (auto _ : state) {
+    fillRequest(message);
+    out.clear();
+    message.send(out, 0);
+    replyStream.rewind();
+    message.receive(replyStream);
+  }
+  if (message.SecurityDescriptor != "S-1-5-21-3623811015") state.SkipWithError("wrong reply");
+}
+BENCHMARK(BM_ExchangeInMemory);
+
+double maxOf(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_Exchange)->Iterations(2000)->Repetitions(7)->ReportAggregatesOnly(true)->ComputeStatistics("max", maxOf)->UseRealTime();
+BENCHMARK(BM_RawSocketFloor)->Iterations(2000)->Repetitions(7)->ReportAggregatesOnly(true)->ComputeStatistics("max", maxOf)->UseRealTime();
+
+// --- Encoding and decoding a property tree ----------------------------------------------------
+
+// A deterministic name of 5 to 20 bytes.
+std::string nameFor(const char* stem, int i) {
+  std::string name = stem + std::to_string(i);
+  const std::size_t length = 5 + static_cast<std::size_t>(i * 7919) % 16;
+  while (name.size() < length) name += static_cast<char>('a' + name.size() % 26);
+  name.resize(std::min<std::size_t>(std::max<std::size_t>(name.size(), 5), 20));
+  return name;
+}
+
+struct PropertyTree {
+  AttributeTree tree;
+  std::size_t nodes = 0;
+};
+
+// About 10,000 leaves (text, integer, binary) under 2 levels of branches.
+const PropertyTree& propertyTree() {
+  static const PropertyTree built = [] {
+    PropertyTree p;
+    int leaf = 0;
+    for (int s = 0; s < 40; ++s) {
+      auto* section = static_cast<AttributeTree*>(p.tree.adopt(nameFor("section", s), std::make_unique<AttributeTree>()));
+      ++p.nodes;
+      for (int g = 0; g < 5; ++g) {
+        auto* group = static_cast<AttributeTree*>(section->adopt(nameFor("group", g), std::make_unique<AttributeTree>()));
+        ++p.nodes;
+        for (int l = 0; l < 50; ++l, ++leaf) {
+          const std::string name = nameFor("p", leaf);
+          if (leaf % 5 == 4) {
+            const std::string bytes(static_cast<std::size_t>(8 + leaf % 24), static_cast<char>(leaf));
+            group->setBinary(name.c_str(), static_cast<std::uint32_t>(bytes.size()), bytes.data());
+          } else if (leaf % 2 == 0) {
+            group->setText(name.c_str(), ("value of " + name).c_str())->setIsSet(1);
+          } else {
+            group->setInteger(name.c_str(), leaf * 37)->setIsSet(1);
+          }
+          ++p.nodes;
+        }
+      }
+    }
+    ++p.nodes;  // the root
+    return p;
+  }();
+  return built;
+}
+
+std::vector<unsigned char> encodedPropertyTree() {
+  CMemoryStream out;
+  FastTreeStreamer().writeTree(out, const_cast<AttributeTree&>(propertyTree().tree), "", -1, 0);
+  return out.bytes();
+}
+
+void BM_EncodeTree(benchmark::State& state) {
+  auto& tree = const_cast<AttributeTree&>(propertyTree().tree);
+  CMemoryStream out;
+  FastTreeStreamer streamer;
+  for (auto _ : state) {
+    out.clear();
+    streamer.writeTree(out, tree, "", -1, 0);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * propertyTree().nodes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * out.size()));
+  state.counters["nodes"] = static_cast<double>(propertyTree().nodes);
+}
+
+// Reading only: the tree read is destroyed outside the timed part.
+void BM_DecodeTree(benchmark::State& state) {
+  CMemoryStream in(encodedPropertyTree());
+  FastTreeStreamer streamer;
+  for (auto _ : state) {
+    in.rewind();
+    std::unique_ptr<AttributeNode> tree = streamer.readTree(in);
+    benchmark::DoNotOptimize(tree.get());
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * propertyTree().nodes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+// Reading and then destroying the tree, as a reply's life goes.
+void BM_DecodeAndDestroyTree(benchmark::State& state) {
+  CMemoryStream in(encodedPropertyTree());
+  FastTreeStreamer streamer;
+  for (auto _ : state) {
+    in.rewind();
+    std::unique_ptr<AttributeNode> tree = streamer.readTree(in);
+    benchmark::DoNotOptimize(tree.get());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * propertyTree().nodes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
+void BM_MemcpySameBytes(benchmark::State& state) {
+  const auto source = encodedPropertyTree();
+  std::vector<unsigned char> target(source.size());
+  for (auto _ : state) {
+    std::memcpy(target.data(), source.data(), source.size());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * propertyTree().nodes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
+}
+
+BENCHMARK(BM_EncodeTree);
+BENCHMARK(BM_DecodeTree);
+BENCHMARK(BM_DecodeAndDestroyTree);
+BENCHMARK(BM_MemcpySameBytes);
+
+}  // namespace
+
+BENCHMARK_MAIN();

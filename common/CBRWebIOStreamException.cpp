@@ -1,0 +1,3 @@
+#include "common/CBRWebIOStreamException.h"
+
+CBRWebIOStreamException::~CBRWebIOStreamException() = default;

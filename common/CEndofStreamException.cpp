@@ -1,0 +1,3 @@
+#include "common/CEndofStreamException.h"
+
+CEndofStreamException::~CEndofStreamException() = default;

@@ -1,0 +1,49 @@
+#pragma once
+// A byte stream that can also be written.
+
+#include <cstdint>
+#include <cstring>
+
+#include "common/CInputStream.h"
+#include "platform/Sockets.h"
+
+class CIOStream : public CInputStream {
+ public:
+  ~CIOStream() override;
+
+  // Writes all count bytes or raises; written is count on success.
+  virtual void write(const void* buffer, std::uint32_t count, std::uint32_t& written) = 0;
+
+  // One counted string; null and "" both give 00 00. Every number is its own
+  // write, and the bytes of the text one more.
+  void writeString(const char* text);
+  void writeString(const char* text, std::uint32_t length);  // length bytes of text
+
+  // Fixed-width numbers in network order, each one write.
+  void writeU16(std::uint16_t value) {
+    const std::uint16_t wire = platform::hostToNetwork16(value);
+    writeAll(&wire, sizeof wire);
+  }
+  void writeU32(std::uint32_t value) {
+    const std::uint32_t wire = platform::hostToNetwork32(value);
+    writeAll(&wire, sizeof wire);
+  }
+  // write without the out parameter.
+  void writeAll(const void* buffer, std::uint32_t count) {
+    if (static_cast<std::size_t>(writeLimit_ - writeCursor_) >= count) {
+      if (count != 0) std::memcpy(writeCursor_, buffer, count);
+      writeCursor_ += count;
+      return;
+    }
+    std::uint32_t written = 0;
+    write(buffer, count, written);
+  }
+
+ protected:
+  // The write window: room a concrete stream offers for the next bytes.
+  // writeAll and the writers above put bytes straight into it and call write
+  // only when it is too small. A stream that sends at once (a socket) leaves
+  // it empty, so every write reaches it.
+  unsigned char* writeCursor_ = nullptr;
+  unsigned char* writeLimit_ = nullptr;
+};

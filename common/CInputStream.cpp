@@ -1,0 +1,64 @@
+#include "common/CInputStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/CBRWebIOStreamException.h"
+#include "platform/Sockets.h"
+
+CInputStream::~CInputStream() = default;
+
+void CInputStream::close() {}
+
+std::uint32_t CInputStream::takeFromWindow(void* buffer, std::uint32_t count) {
+  const std::uint32_t n = std::min(count, windowSize());
+  if (n != 0) std::memcpy(buffer, windowBegin_, n);
+  windowBegin_ += n;
+  return n;
+}
+
+void CInputStream::readFullySlowly(void* buffer, std::uint32_t count) {
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (count != 0) {
+    std::uint32_t got = 0;
+    readSome(out, count, got);
+    out += got;
+    count -= got;
+  }
+}
+
+std::uint16_t CInputStream::readU16() {
+  std::uint16_t value;
+  readFully(&value, sizeof value);
+  return platform::networkToHost16(value);
+}
+
+std::uint32_t CInputStream::readU32() {
+  std::uint32_t value;
+  readFully(&value, sizeof value);
+  return platform::networkToHost32(value);
+}
+
+// The target itself is the reusable buffer: its capacity grows to the longest
+// string read into it and is kept by clear/resize.
+void CInputStream::readString(std::string& target) {
+  std::uint32_t length = readU16();
+  target.clear();
+  if (length == 0) return;
+  if (length == 0xFFFF) length = readU32();
+  if (length > MaxStringLength) {
+    throw CBRWebIOStreamException(TransportBadTreeFormat, 0, SourceFastTreeStreamer, LineLengthTooLarge);
+  }
+  if (windowSize() >= length) {
+    // One copy, up to the first NUL.
+    const void* nul = std::memchr(windowBegin_, '\0', length);
+    const std::size_t kept = nul ? static_cast<const unsigned char*>(nul) - windowBegin_ : length;
+    target.assign(reinterpret_cast<const char*>(windowBegin_), kept);
+    windowBegin_ += length;
+    return;
+  }
+  target.resize(length);
+  readFully(&target[0], length);
+  const void* nul = std::memchr(target.data(), '\0', length);
+  if (nul != nullptr) target.resize(static_cast<const char*>(nul) - target.data());
+}

@@ -1,0 +1,63 @@
+#pragma once
+// An input byte stream. Concrete streams implement readSome; readFully and
+// readString are built on it.
+//
+// Counted strings (the string form of the tree format): a u16 length n in
+// network order, or FF FF and then a u32 length for n >= 65535, then n bytes.
+// readString refuses a length above MaxStringLength with the tree format's
+// 1074 failure before anything is allocated.
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+class CInputStream {
+ public:
+  // The longest string or binary leaf a reader accepts: 64 MiB.
+  static constexpr std::uint32_t MaxStringLength = 64u * 1024u * 1024u;
+  // Source line recorded when a length read from the wire is past the bound.
+  static constexpr int LineLengthTooLarge = 160;
+
+  CInputStream() = default;
+  virtual ~CInputStream();
+  CInputStream(const CInputStream&) = delete;
+  CInputStream& operator=(const CInputStream&) = delete;
+
+  // Does nothing here; idempotent everywhere.
+  virtual void close();
+  // Reads at least one and at most count bytes (none when count is 0); raises
+  // CEndofStreamException at end of stream, CBRWebIOStreamException on failure.
+  virtual void readSome(void* buffer, std::uint32_t count, std::uint32_t& got) = 0;
+
+  // Exactly count bytes (returns at once for 0).
+  void readFully(void* buffer, std::uint32_t count) {
+    if (static_cast<std::size_t>(windowEnd_ - windowBegin_) >= count) {
+      if (count != 0) std::memcpy(buffer, windowBegin_, count);
+      windowBegin_ += count;
+      return;
+    }
+    readFullySlowly(buffer, count);
+  }
+  // One counted string; target ends at the first NUL among the bytes read,
+  // and the stream is positioned behind all of them.
+  void readString(std::string& target);
+
+  // Fixed-width numbers in network order, each one readFully.
+  std::uint16_t readU16();
+  std::uint32_t readU32();
+
+ protected:
+  // The read window: bytes a concrete stream already holds, next in line.
+  // readFully and the readers above take bytes straight from it and call
+  // readSome only when it runs short; readSome must consume from it first.
+  // A stream without a buffer leaves it empty.
+  const unsigned char* windowBegin_ = nullptr;
+  const unsigned char* windowEnd_ = nullptr;
+
+  std::uint32_t windowSize() const { return static_cast<std::uint32_t>(windowEnd_ - windowBegin_); }
+  // Hands out up to count bytes of the window; returns how many.
+  std::uint32_t takeFromWindow(void* buffer, std::uint32_t count);
+
+ private:
+  void readFullySlowly(void* buffer, std::uint32_t count);
+};

@@ -1,0 +1,32 @@
+// The message library: one-line English texts for return and transport codes.
+#include "platform/external/bradmtoolMsg.h"
+
+namespace {
+
+struct Message {
+  int code;
+  const char* text;
+};
+
+constexpr Message Messages[] = {
+    {0, "The operation succeeded."},
+    {1, "There is no current session, or the server's reply lacks a required field."},
+    {3, "A required argument is missing or empty."},
+    {4, "The connection to the report server or the login failed."},
+    {1020, "The connection to the report server could not be made."},
+    {1055, "The report server closed the connection."},
+    {1070, "The report server's host name could not be resolved."},
+    {1071, "Receiving from the report server failed."},
+    {1072, "Sending to the report server failed."},
+    {1074, "The report server sent a message that could not be read."},
+    {1102, "The object has no revision."},
+};
+
+}  // namespace
+
+extern "C" const char* brwebGetMessage(int code) {
+  for (const Message& m : Messages) {
+    if (m.code == code) return m.text;
+  }
+  return nullptr;
+}

@@ -1,0 +1,364 @@
+// The ATFormat2 tree documents: exact bytes, reading, and hostile input.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/CEndofStreamException.h"
+#include "common/CMemoryStream.h"
+#include "common/FastTreeStreamer.h"
+#include "transport/TreeCompare.h"
+#include "transport/WireBytes.h"
+
+namespace {
+
+std::vector<unsigned char> encode(AttributeTree& tree, const char* name = "", int depth = -1, int selective = 0) {
+  CMemoryStream out;
+  FastTreeStreamer().writeTree(out, tree, name, depth, selective);
+  return out.bytes();
+}
+
+std::vector<unsigned char> encodeNode(AttributeNode& node, int selective = 0) {
+  CMemoryStream out;
+  FastTreeStreamer().writeNode(out, node, "ignored", -1, selective);
+  return out.bytes();
+}
+
+std::unique_ptr<AttributeNode> decode(const std::vector<unsigned char>& bytes, std::size_t* left = nullptr) {
+  CMemoryStream in(bytes);
+  auto node = FastTreeStreamer().readTree(in);
+  if (left) *left = in.remaining();
+  return node;
+}
+
+AttributeTree& asTree(const std::unique_ptr<AttributeNode>& node) {
+  EXPECT_EQ(node->kind(), NodeKind::Branch);
+  return static_cast<AttributeTree&>(*node);
+}
+
+// Reads bytes and expects the 1074 failure of the tree format at line.
+void expectFormatFailure(const std::vector<unsigned char>& bytes, int line, std::size_t consumed) {
+  CMemoryStream in(bytes);
+  try {
+    FastTreeStreamer().readTree(in);
+    ADD_FAILURE() << "no exception";
+  } catch (const CEndofStreamException&) {
+    ADD_FAILURE() << "ran off the end instead";
+  } catch (const CBRWebIOStreamException& e) {
+    EXPECT_EQ(e.code, 1074);
+    EXPECT_EQ(e.systemError, 0);
+    EXPECT_STREQ(e.sourceFile, "common\\FastTreeStreamer");
+    EXPECT_EQ(e.sourceLine, line);
+    EXPECT_EQ(in.readPosition(), consumed);
+  }
+}
+
+TEST(TreeFormat, PreLoginDataDocumentIsTheFortyOneBytes) {
+  AttributeTree data;
+  data.setText("pre_login", "1");
+  const auto expected = fromHex(
+      "00 09 41 54 46 6F 72 6D 61 74 32"
+      "00 01 00 00"
+      "00 04 00 09 70 72 65 5F 6C 6F 67 69 6E 00 01 31 00 00 00 00"
+      "00 02 00 00"
+      "00 06");
+  ASSERT_EQ(expected.size(), 41u);
+  EXPECT_EQ(encode(data), expected);
+}
+
+TEST(TreeFormat, EmptyBranchIsTwentyOneBytesAndReadsBackEmpty) {
+  AttributeTree empty;
+  const auto expected = fromHex("00 09 41 54 46 6F 72 6D 61 74 32 00 01 00 00 00 02 00 00 00 06");
+  EXPECT_EQ(encode(empty), expected);
+  std::size_t left = 99;
+  auto back = decode(expected, &left);
+  EXPECT_EQ(asTree(back).childCount(), 0u);
+  EXPECT_EQ(left, 0u);
+}
+
+TEST(TreeFormat, HeaderLeavesInNameOrder) {
+  AttributeTree header;
+  header.setInteger("MessageType", 4);
+  header.setInteger("ErrorCode", 0);
+  header.setText("SecurityDescriptor", "");
+  header.setText("Agent", "Publish");
+  header.setInteger("ProtocolVersion", 1);
+  const auto expected = WireBytes()
+                            .tag()
+                            .begin("")
+                            .text("Agent", "Publish")
+                            .integer("ErrorCode", 0)
+                            .integer("MessageType", 4)
+                            .integer("ProtocolVersion", 1)
+                            .text("SecurityDescriptor", "")
+                            .end()
+                            .endOfTree();
+  ASSERT_EQ(expected.size(), 142u);
+  EXPECT_EQ(encode(header), expected.bytes());
+}
+
+TEST(TreeFormat, LeavesBeforeBranchesFlagsTagsAndBinary) {
+  AttributeTree tree;
+  tree.setText("z", "last leaf")->setIsSet(7);
+  tree.setInteger("a.inner", -2, "note");
+  tree.setBinary("bin", 3, "\x01\x00\x02");
+  tree.setPlainInteger("plain", 5);
+  tree.setText("Upper", nullptr);
+  const auto expected = WireBytes()
+                            .tag()
+                            .begin("root")
+                            .text("Upper", "")
+                            .binary("bin", std::string("\x01\x00\x02", 3))
+                            .text("z", "last leaf", 1)  // isSet 7 goes out as 1
+                            .begin("a")
+                            .integer("inner", -2, 0, "note")
+                            .end()
+                            .end()
+                            .endOfTree();
+  EXPECT_EQ(encode(tree, "root"), expected.bytes());
+}
+
+TEST(TreeFormat, DepthLimitsWhatIsWritten) {
+  AttributeTree tree;
+  tree.setInteger("leaf", 1);
+  tree.setInteger("sub.deep", 2);
+  EXPECT_EQ(encode(tree, "", 0), WireBytes().tag().begin("").end().endOfTree().bytes());
+  EXPECT_EQ(encode(tree, "", 1),
+            WireBytes().tag().begin("").integer("leaf", 1).begin("sub").end().end().endOfTree().bytes());
+}
+
+TEST(TreeFormat, SelectiveModeLeavesOutUnsetTextAndIntegerLeavesOnly) {
+  AttributeTree tree;
+  tree.setText("unsetText", "x");
+  tree.setInteger("unsetInteger", 1);
+  tree.setText("setText", "y")->setIsSet(1);
+  tree.setBinary("bin", 1, "b");
+  tree.setInteger("empty.unset", 3);
+  const auto expected = WireBytes()
+                            .tag()
+                            .begin("")
+                            .binary("bin", "b")
+                            .text("setText", "y", 1)
+                            .begin("empty")
+                            .end()
+                            .end()
+                            .endOfTree();
+  EXPECT_EQ(encode(tree, "", -1, 1), expected.bytes());
+}
+
+TEST(TreeFormat, LeafDocuments) {
+  TextAttribute text("hello", "t");
+  text.setIsSet(1);
+  IntegerAttribute integer(-1);
+  BinaryAttribute binary(2, "\xFF\x00");
+  struct Case {
+    AttributeNode* node;
+    WireBytes expected;
+  };
+  const Case cases[] = {
+      {&text, WireBytes().tag().text("", "hello", 1, "t")},
+      {&integer, WireBytes().tag().integer("", -1)},
+      {&binary, WireBytes().tag().binary("", std::string("\xFF\x00", 2))},
+  };
+  for (const Case& c : cases) {
+    // Even in selective mode a leaf document carries its entry.
+    EXPECT_EQ(encodeNode(*c.node, 1), c.expected.bytes());
+    std::size_t left = 99;
+    auto back = decode(c.expected.bytes(), &left);
+    EXPECT_TRUE(sameNode(*back, *c.node, "leaf"));
+    EXPECT_EQ(left, 0u) << "a leaf document has no EndOfTree";
+  }
+}
+
+TEST(TreeFormat, PlainIntegerHasNoDocumentForm) {
+  PlainIntegerAttribute plain(4);
+  CMemoryStream out;
+  try {
+    FastTreeStreamer().writeNode(out, plain, "", -1, 0);
+    FAIL() << "no exception";
+  } catch (const CBRWebIOStreamException& e) {
+    EXPECT_EQ(e.code, 1074);
+    EXPECT_EQ(e.sourceLine, FastTreeStreamer::LineNoWireForm);
+  }
+  EXPECT_EQ(out.size(), 0u) << "nothing half written";
+}
+
+TEST(TreeFormat, ReadingFlagsTagsAndNames) {
+  const auto wire = WireBytes()
+                        .tag()
+                        .begin("root name is dropped")
+                        .integer("minusOne", 5, 0xFFFF, "null")
+                        .text("set", "v", 1, "")
+                        .text("cut", std::string("ab\0cd", 5), 0, "tag")
+                        .text("twice", "first")
+                        .integer("twice", 2)
+                        .binary("empty", "")
+                        .begin("b")
+                        .text("", "empty name")
+                        .end()
+                        .end()
+                        .endOfTree();
+  auto back = decode(wire.bytes());
+  AttributeTree& tree = asTree(back);
+  const auto* minusOne = static_cast<const IntegerAttribute*>(tree.find("minusOne"));
+  EXPECT_EQ(minusOne->isSet(), -1);
+  EXPECT_EQ(minusOne->tag(), nullptr) << "the tag \"null\" means none";
+  EXPECT_EQ(tree.find("set")->isSet(), 1);
+  EXPECT_EQ(tree.find("set")->tag(), nullptr);
+  EXPECT_EQ(tree.getText("cut"), "ab");
+  EXPECT_STREQ(tree.find("cut")->tag(), "tag");
+  EXPECT_EQ(tree.getInteger("twice"), 2) << "the later entry wins";
+  const auto* empty = static_cast<const BinaryAttribute*>(tree.find("empty"));
+  EXPECT_EQ(empty->kind(), NodeKind::Binary);
+  EXPECT_EQ(empty->length(), 0u);
+  const AttributeTree* b = tree.getBranch("b");
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(b->children().count(""), 1u);
+  EXPECT_EQ(static_cast<const TextAttribute&>(*b->children().at("")).text(), "empty name");
+  EXPECT_EQ(tree.childCount(), 6u);
+}
+
+TEST(TreeFormat, EntriesAfterTheRootsEndBranchLandInTheRoot) {
+  const auto wire = WireBytes().tag().begin("").end().integer("late", 9).endOfTree();
+  auto back = decode(wire.bytes());
+  EXPECT_EQ(asTree(back).getInteger("late"), 9);
+}
+
+TEST(TreeFormat, UnknownCodesFail) {
+  for (std::uint16_t code : {0, 2, 6, 7}) {
+    SCOPED_TRACE(code);
+    WireBytes wire = WireBytes().tag().u16(code).str("nm");
+    expectFormatFailure(wire.bytes(), FastTreeStreamer::LineUnknownRootCode, wire.size());
+  }
+  WireBytes inside = WireBytes().tag().begin("").integer("ok", 1).u16(9).str("name");
+  expectFormatFailure(inside.bytes(), FastTreeStreamer::LineUnknownEntryCode, inside.size());
+}
+
+TEST(TreeFormat, EndBranchWithNoOpenBranchFails) {
+  WireBytes wire = WireBytes().tag().begin("").end().end();
+  expectFormatFailure(wire.bytes(), FastTreeStreamer::LineUnknownEntryCode, wire.size());
+}
+
+WireBytes nested(int branches) {
+  WireBytes wire = WireBytes().tag();
+  for (int i = 0; i < branches; ++i) wire.begin("n");
+  wire.integer("bottom", 1);
+  for (int i = 0; i < branches; ++i) wire.end();
+  return wire.endOfTree();
+}
+
+TEST(TreeFormat, NestingIsBoundedAtOneThousandBranches) {
+  auto back = decode(nested(FastTreeStreamer::MaxDepth).bytes());
+  const AttributeNode* node = back.get();
+  int depth = 1;
+  while (node->kind() == NodeKind::Branch && static_cast<const AttributeTree*>(node)->children().count("n")) {
+    node = static_cast<const AttributeTree*>(node)->children().at("n").get();
+    ++depth;
+  }
+  EXPECT_EQ(depth, FastTreeStreamer::MaxDepth);
+  // One more level is refused at the BeginBranch that would open it.
+  WireBytes tooDeep = WireBytes().tag();
+  for (int i = 0; i < FastTreeStreamer::MaxDepth + 1; ++i) tooDeep.begin("n");
+  expectFormatFailure(tooDeep.bytes(), FastTreeStreamer::LineUnknownEntryCode, tooDeep.size());
+}
+
+TEST(TreeFormat, BinaryLengthPastTheBoundFails) {
+  for (std::uint32_t length : {CInputStream::MaxStringLength + 1, 0xFFFFFFFFu}) {
+    WireBytes inBranch = WireBytes().tag().begin("").u16(5).str("b").u32(length);
+    expectFormatFailure(inBranch.bytes(), CInputStream::LineLengthTooLarge, inBranch.size());
+    WireBytes atRoot = WireBytes().tag().u16(5).str("").u32(length);
+    expectFormatFailure(atRoot.bytes(), CInputStream::LineLengthTooLarge, atRoot.size());
+  }
+  WireBytes textTooLong = WireBytes().tag().begin("").u16(4).str("t").u16(0xFFFF).u32(0xFFFFFFFFu);
+  expectFormatFailure(textTooLong.bytes(), CInputStream::LineLengthTooLarge, textTooLong.size());
+}
+
+TEST(TreeFormat, EveryTruncationRaisesEndOfStream) {
+  const auto wire = WireBytes()
+                        .tag()
+                        .begin("")
+                        .text("t", "text", 1, "tag")
+                        .integer("i", 7)
+                        .binary("b", "bytes")
+                        .begin("sub")
+                        .text("x", "y")
+                        .end()
+                        .end()
+                        .endOfTree()
+                        .bytes();
+  for (std::size_t cut = 0; cut < wire.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    std::vector<unsigned char> part(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(cut));
+    EXPECT_THROW(decode(part), CEndofStreamException);
+  }
+  EXPECT_NO_THROW(decode(wire));
+}
+
+// --- Round trips of generated trees ---------------------------------------------------------
+
+struct Shape {
+  const char* name;
+  std::function<void(AttributeTree&)> build;
+};
+
+void flat(AttributeTree& t) {
+  for (int i = 0; i < 200; ++i) {
+    const std::string n = "leaf" + std::to_string(i);
+    if (i % 3 == 0) t.setText(n.c_str(), ("value " + std::to_string(i)).c_str())->setIsSet(i % 2);
+    if (i % 3 == 1) t.setInteger(n.c_str(), i * -7919, i % 5 ? nullptr : "tagged")->setIsSet(1);
+    if (i % 3 == 2) t.setBinary(n.c_str(), static_cast<std::uint32_t>(i), std::string(i, '\0').data());
+  }
+}
+
+void chain(AttributeTree& t) {
+  AttributeTree* at = &t;
+  for (int i = 0; i < 200; ++i) {
+    at->setInteger("level", i);
+    at = static_cast<AttributeTree*>(at->adopt("down", std::make_unique<AttributeTree>()));
+  }
+}
+
+void mixed(AttributeTree& t) {
+  for (int b = 0; b < 20; ++b) {
+    const std::string branch = "branch" + std::to_string(b);
+    for (int l = 0; l < 10; ++l) {
+      const std::string path = branch + ".sub" + std::to_string(l % 3) + ".v" + std::to_string(l);
+      t.setText(path.c_str(), std::string(static_cast<std::size_t>(l * 3), 'a' + l).c_str(), "tg")->setIsSet(l & 1);
+    }
+  }
+  t.setText("~hidden", "kept");
+  t.adopt("", std::make_unique<TextAttribute>("empty name", nullptr));
+  t.adopt("odd.name{x}", std::make_unique<IntegerAttribute>(1, nullptr));
+}
+
+void longStrings(AttributeTree& t) {
+  t.setText("short", std::string(65534, 's').c_str());
+  t.setText("long", std::string(70000, 'l').c_str(), std::string(65535, 't').c_str());
+  std::string bytes(100000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31);
+  t.setBinary("blob", static_cast<std::uint32_t>(bytes.size()), bytes.data());
+}
+
+void PrintTo(const Shape& shape, std::ostream* os) { *os << shape.name; }
+
+class RoundTrip : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(RoundTrip, ReadsBackTheSameTreeAndTheSameBytes) {
+  AttributeTree tree;
+  GetParam().build(tree);
+  const auto bytes = encode(tree, "written under a name");
+  std::size_t left = 99;
+  auto back = decode(bytes, &left);
+  EXPECT_EQ(left, 0u);
+  EXPECT_TRUE(sameNode(*back, tree, GetParam().name));
+  EXPECT_EQ(encode(asTree(back), "written under a name"), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, RoundTrip,
+                         ::testing::Values(Shape{"empty", [](AttributeTree&) {}}, Shape{"flat", flat},
+                                           Shape{"chain", chain}, Shape{"mixed", mixed},
+                                           Shape{"longStrings", longStrings}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
