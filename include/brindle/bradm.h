@@ -119,7 +119,9 @@ BRINDLE_EXPORT std::int32_t besGetProperties(const char* objectPath, std::int32_
 // Replaces the tree's children by the folder's "Content". Throws NodeNotFoundException when the
 // reply has no "Content" branch (the tree is then unchanged).
 BRINDLE_EXPORT std::int32_t besList(const char* objectPath, AttributeTree* tree);
-// Update: merges properties into the object's value and writes the set leaves back.
+// Update: merges properties into the object's value and writes the set leaves back. A binary
+// leaf of properties under the empty name cannot be merged: CantAlterShapeException, nothing
+// written.
 BRINDLE_EXPORT std::int32_t besSetProperties(const char* objectPath,
                                              const AttributeTree* properties);
 // Update: writes the leaves of value whose isSet is not 0 (and all its branches) as the value.

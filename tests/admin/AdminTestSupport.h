@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "brindle/bradm.h"
 #include "common/AttributeTree.h"
 #include "fixtures/FakeReportServer.h"
+#include "platform/Sockets.h"
 
 namespace admin_test {
 
@@ -98,6 +101,31 @@ public:
 private:
     int fd_;
     std::string address_;
+};
+
+// How a connection attempt of the library fails, made to happen without any name server or
+// remote host: the sockets layer's calls are replaced while the object lives. The fake servers
+// use plain POSIX calls, so they are not affected.
+enum class ConnectFailure { HostNotFound, SendFails };
+
+class FailingSocketCalls {
+public:
+    explicit FailingSocketCalls(ConnectFailure failure) : scoped_(callsFailing(failure)) {}
+
+private:
+    static platform::SocketCalls callsFailing(ConnectFailure failure) {
+        platform::SocketCalls calls = platform::posixSocketCalls();
+        if (failure == ConnectFailure::HostNotFound) {
+            calls.lookupHost = [](const char*, platform::HostEntry&) { return EAI_NONAME; };
+        } else {
+            calls.send = [](platform::SocketHandle, const void*, std::size_t, int) -> ssize_t {
+                errno = EPIPE;
+                return -1;
+            };
+        }
+        return calls;
+    }
+    platform::ScopedSocketCalls scoped_;
 };
 
 // Every test starts and ends without a current session.

@@ -13,6 +13,7 @@ struct Caller {
     std::int32_t (*login)(const char* server);
     const char* expectedField;  // the one credential field on the wire
     const char* expectedValue;
+    const char* expectedPassword;  // "password" beside "user_id", else null
 };
 
 std::int32_t loginPassword(const char* server) { return besLogin(server, "old-pw"); }
@@ -24,11 +25,11 @@ std::int32_t loginUserEmptyPassword(const char* server) {
 }
 
 const Caller callers[] = {
-    {"besLogin", loginPassword, "old_password", "old-pw"},
-    {"besLoginNullPassword", loginNullPassword, "old_password", ""},
-    {"besLoginTicket", loginTicket, "ticket", "tkt"},
-    {"besLoginUserPassword", loginUser, "user_id", "ann"},
-    {"besLoginUserEmptyPassword", loginUserEmptyPassword, "user_id", "ann"},
+    {"besLogin", loginPassword, "old_password", "old-pw", nullptr},
+    {"besLoginNullPassword", loginNullPassword, "old_password", "", nullptr},
+    {"besLoginTicket", loginTicket, "ticket", "tkt", nullptr},
+    {"besLoginUserPassword", loginUser, "user_id", "ann", "pw"},
+    {"besLoginUserEmptyPassword", loginUserEmptyPassword, "user_id", "ann", ""},
 };
 
 class LoginTest : public AdminTest {};
@@ -104,12 +105,25 @@ TEST_F(LoginTest, SecuredLoginSendsExactlyOneCredential) {
         ASSERT_EQ(server.requestCount(), 2u);
         const AttributeTree& data = server.connection(0).requests[1].data;
         EXPECT_EQ(data.getText(caller.expectedField), caller.expectedValue);
-        const bool userAndPassword = std::string(caller.expectedField) == "user_id";
-        EXPECT_EQ(data.childCount(), userAndPassword ? 2u : 1u);
-        if (userAndPassword) {
-            EXPECT_NO_THROW(data.getText("password"));
+        EXPECT_EQ(data.childCount(), caller.expectedPassword ? 2u : 1u);
+        if (caller.expectedPassword) {
+            EXPECT_EQ(data.getText("password"), caller.expectedPassword);
         }
     }
+}
+
+// The pre-login reply's ErrorCode decides nothing for a secured server: the credentials still go
+// out, carrying that code in their header like every request after a reply.
+TEST_F(LoginTest, SecuredServerIgnoresThePreLoginErrorCode) {
+    FakeReportServer server({{reply(passwordServer(1), 17), reply(permission(1))}});
+    EXPECT_EQ(besLogin(server.address().c_str(), "pw"), 0);
+    EXPECT_NE(CurrentSession::get(), nullptr);
+    besLogout();
+    server.stop();
+    const auto& requests = server.connection(0).requests;
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].data.getText("old_password"), "pw");
+    EXPECT_EQ(requests[1].header.getInteger("ErrorCode"), 17);
 }
 
 TEST_F(LoginTest, SecuredLoginResults) {
@@ -201,9 +215,24 @@ TEST_F(LoginTest, ArgumentErrorEndsAnEarlierSession) {
 TEST_F(LoginTest, UnreachableServerGivesFour) {
     RefusingPort refusing;
     EXPECT_EQ(besLogin(refusing.address().c_str(), "pw"), 4);
-    EXPECT_EQ(besLogin("no-such-host.invalid", "pw"), 4);
     EXPECT_EQ(besLogin("127.0.0.1:70000", "pw"), 4);
     EXPECT_EQ(CurrentSession::get(), nullptr);
+}
+
+TEST_F(LoginTest, ConnectionNotMadeGivesFourAndSendsNothing) {
+    for (ConnectFailure failure : {ConnectFailure::HostNotFound, ConnectFailure::SendFails}) {
+        SCOPED_TRACE(failure == ConnectFailure::HostNotFound ? "host not found" : "preamble not sent");
+        FakeReportServer earlier({{openLogin()}});
+        ASSERT_EQ(besLogin(earlier.address().c_str(), "pw"), 0);
+        FakeReportServer server({{openLogin()}});
+        {
+            FailingSocketCalls failing(failure);
+            EXPECT_EQ(besLoginTicket(server.address().c_str(), "tkt"), 4);
+        }
+        EXPECT_EQ(CurrentSession::get(), nullptr);
+        server.stop();
+        EXPECT_EQ(server.requestCount(), 0u);
+    }
 }
 
 TEST_F(LoginTest, ServerClosingDuringTheDialogueGivesFour) {

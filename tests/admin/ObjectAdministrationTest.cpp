@@ -152,6 +152,30 @@ TEST_F(ObjectAdministrationTest, SetPropertiesMergesAndWritesSelectively) {
     EXPECT_EQ(properties.find("Name")->isSet(), 0);
 }
 
+// The revision is read from the working value after the change: a "Revision" merged in by the
+// caller is the one the write carries, even where the object's own was empty.
+TEST_F(ObjectAdministrationTest, SetPropertiesWritesUnderTheRevisionOfTheMergedValue) {
+    start({reply(object("")), errorReply(0)});
+    AttributeTree properties;
+    properties.setText("Revision", "5");
+    EXPECT_EQ(besSetProperties("/r", &properties), 0);
+    const auto& sent = requests();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1].data.getText("revision"), "5");
+    EXPECT_EQ(sent[1].data.getText("value.Revision"), "5");
+}
+
+// A binary value under the empty name cannot be merged (the branch itself would become a leaf):
+// the failure reaches the caller after the read and nothing is written.
+TEST_F(ObjectAdministrationTest, SetPropertiesWithABinaryUnderTheEmptyNameWritesNothing) {
+    start({reply(object("12")), errorReply(0)});
+    AttributeTree properties;
+    properties.adopt("", std::make_unique<BinaryAttribute>(2, "xy"));
+    EXPECT_THROW(besSetProperties("/r", &properties), CantAlterShapeException);
+    EXPECT_NE(CurrentSession::get(), nullptr);
+    EXPECT_EQ(requests().size(), 1u);
+}
+
 TEST_F(ObjectAdministrationTest, SetObjectSendsEveryBranchButNoUnsetLeaf) {
     AttributeTree value;
     value.setText("Revision", "3")->setIsSet(1);

@@ -151,12 +151,44 @@ TEST_F(PublishingTest, UnreachableServerGivesFour) {
     EXPECT_STREQ(url, "keep");
 }
 
+TEST_F(PublishingTest, ConnectionNotMadeGivesFourAndLeavesTheBuffers) {
+    for (ConnectFailure failure : {ConnectFailure::HostNotFound, ConnectFailure::SendFails}) {
+        SCOPED_TRACE(failure == ConnectFailure::HostNotFound ? "host not found" : "preamble not sent");
+        FakeReportServer server({{reply(urlAnswer("u"))}, {reply(urlAnswer("u"))},
+                                 {reply(urlAnswer("u"))}});
+        const std::string address = server.address();
+        char url[8] = "keep", gateway[8] = "g0", content[8] = "c0", port[12] = "p0";
+        {
+            FailingSocketCalls failing(failure);
+            EXPECT_EQ(besPublishReport(address.c_str(), "n", "d", "/r", url, 8), 4);
+            EXPECT_EQ(besPublishReportLumora(address.c_str(), "n", "d", "/r", gateway, 8, content, 8),
+                      4);
+            EXPECT_EQ(besGetLumoraServerInfo(address.c_str(), url, 8, port, 12), 4);
+        }
+        EXPECT_STREQ(url, "keep");
+        EXPECT_STREQ(gateway, "g0");
+        EXPECT_STREQ(content, "c0");
+        EXPECT_STREQ(port, "p0");
+        EXPECT_EQ(CurrentSession::get(), nullptr);
+        server.stop();
+        EXPECT_EQ(server.requestCount(), 0u);
+    }
+}
+
 TEST_F(PublishingTest, TransportFailureReachesTheCallerAndDropsTheSession) {
     FakeReportServer server({{ScriptedReply::closeAtOnce()}});
     char url[8] = "keep";
     EXPECT_THROW(besPublishReport(server.address().c_str(), "n", "d", "/r", url, 8),
                  CBRWebIOStreamException);
     EXPECT_STREQ(url, "keep");
+    EXPECT_EQ(CurrentSession::get(), nullptr);
+
+    FakeReportServer info({{ScriptedReply::closeAtOnce()}});
+    char port[12] = "p0";
+    EXPECT_THROW(besGetLumoraServerInfo(info.address().c_str(), url, 8, port, 12),
+                 CBRWebIOStreamException);
+    EXPECT_STREQ(url, "keep");
+    EXPECT_STREQ(port, "p0");
     EXPECT_EQ(CurrentSession::get(), nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "AdminTestSupport.h"
 #include "admin/ServerAddress.h"
 #include "admin/ServerConnection.h"
+#include "tree/TreeTestSupport.h"
 
 namespace admin_test {
 namespace {
@@ -124,24 +125,53 @@ TEST_F(RequestBuilderTest, SetObjectLeavesOutUnsetLeavesButNoBranch) {
     EXPECT_EQ(sent[0].bytes, requestHeader("BRWebServer", 4) + data);
 }
 
-TEST_F(RequestBuilderTest, EveryBuilderUsesItsOperationCode) {
-    const AttributeTree empty;
+// Every field of every request as the server reads it back: name, kind, value, isSet flag and
+// tag, and nothing else.
+TEST_F(RequestBuilderTest, EveryBuilderSendsExactlyItsFields) {
+    AttributeTree properties;
+    properties.setText("Name", "n")->setIsSet(1);
+    properties.setInteger("Size", 3);
+    AttributeTree value;
+    value.setText("Kept", "k")->setIsSet(1);
+    value.setInteger("Count", 2)->setIsSet(1);
+    value.setText("Unset", "u");
+    const std::string t = " set=0 tag=-";  // a field the builder leaves unflagged
+    const std::string f = " set=1 tag=-";  // a field the builder flags
     const struct {
         const char* name;
         std::function<void(ServerConnection&)> build;
         int type;
+        std::string data;  // the data document as read back
     } cases[] = {
-        {"getObject", [](ServerConnection& c) { c.getObject("/", -1, 0); }, 100},
-        {"setObject", [&](ServerConnection& c) { c.setObject("/", "r", empty); }, 101},
-        {"createObject", [&](ServerConnection& c) { c.createObject("/", empty); }, 102},
-        {"removeObject", [](ServerConnection& c) { c.removeObject("/", 1); }, 103},
-        {"moveObject", [](ServerConnection& c) { c.moveObject("/", "/b"); }, 104},
-        {"copyObject", [](ServerConnection& c) { c.copyObject("/", "/b"); }, 105},
-        {"commandObject", [](ServerConnection& c) { c.commandObject("/", "r", 2); }, 106},
-        {"publishReport", [](ServerConnection& c) { c.publishReport("n", "d", "f", "", 1); }, 107},
-        {"bulkPublish", [](ServerConnection& c) { c.bulkPublish("/"); }, 111},
+        {"getObject", [](ServerConnection& c) { c.getObject("/o", -1, 1); }, 100,
+         "{depth: Integer[-1]" + t + ", object: Text[/o]" + t + ", thumbnail: Integer[1]" + t +
+             ", type: Integer[100]" + t + "}" + t},
+        {"setObject", [&](ServerConnection& c) { c.setObject("/o", "r7", value); }, 101,
+         "{object: Text[/o]" + f + ", revision: Text[r7]" + f + ", type: Integer[101]" + f +
+             ", value: {Count: Integer[2]" + f + ", Kept: Text[k]" + f + "}" + t + "}" + t},
+        {"createObject", [&](ServerConnection& c) { c.createObject("/o", properties); }, 102,
+         "{object: Text[/o]" + t + ", props: {Name: Text[n]" + f + ", Size: Integer[3]" + t + "}" +
+             t + ", type: Integer[102]" + t + "}" + t},
+        {"removeObject", [](ServerConnection& c) { c.removeObject("/o", 1); }, 103,
+         "{object: Text[/o]" + t + ", recurse: Integer[1]" + t + ", type: Integer[103]" + t + "}" +
+             t},
+        {"moveObject", [](ServerConnection& c) { c.moveObject("/o", "/b"); }, 104,
+         "{newname: Text[/b]" + t + ", object: Text[/o]" + t + ", type: Integer[104]" + t + "}" + t},
+        {"copyObject", [](ServerConnection& c) { c.copyObject(nullptr, nullptr); }, 105,
+         "{newname: Text[]" + t + ", object: Text[]" + t + ", type: Integer[105]" + t + "}" + t},
+        {"commandObject", [](ServerConnection& c) { c.commandObject("/o", "r7", 2); }, 106,
+         "{command: Integer[2]" + t + ", object: Text[/o]" + t + ", revision: Text[r7]" + f +
+             ", type: Integer[106]" + t + "}" + t},
+        {"publishReport", [](ServerConnection& c) { c.publishReport("n", "d", "f", "u", 5); }, 107,
+         "{brx: Text[f]" + t + ", description: Text[d]" + t + ", name: Text[n]" + t +
+             ", type: Integer[107]" + t + ", url: Text[u]" + t + ", urlsize: Integer[5]" + t + "}" + t},
+        {"bulkPublish", [](ServerConnection& c) { c.bulkPublish("/o"); }, 111,
+         "{object: Text[/o]" + t + ", type: Integer[111]" + t + "}" + t},
         {"publishPortalReport",
-         [](ServerConnection& c) { c.publishPortalReport("n", "d", "f", "", 1, "", 1); }, 113},
+         [](ServerConnection& c) { c.publishPortalReport("n", nullptr, "f", "g", 6, "c", 7); }, 113,
+         "{brx: Text[f]" + t + ", content: Text[c]" + t + ", contentsize: Integer[7]" + t +
+             ", description: Text[]" + t + ", gateway: Text[g]" + t + ", gatewaysize: Integer[6]" + t +
+             ", name: Text[n]" + t + ", type: Integer[113]" + t + "}" + t},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,8 +180,9 @@ TEST_F(RequestBuilderTest, EveryBuilderUsesItsOperationCode) {
         const auto& sent = requests();
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].header.getInteger("MessageType"), 4);
+        EXPECT_EQ(sent[0].header.getText("Agent"), "Publish");
         EXPECT_EQ(sent[0].data.getInteger("type"), c.type);
-        EXPECT_EQ(sent[0].data.find("type")->isSet(), c.type == 101 ? 1 : 0);
+        EXPECT_EQ(tree_test::describe(sent[0].data), c.data);
     }
 }
 
@@ -159,7 +190,16 @@ TEST_F(RequestBuilderTest, ConnectFailsWithoutThrowing) {
     RefusingPort refusing;
     ServerConnection connection("Publish");
     EXPECT_FALSE(connection.connect("127.0.0.1", ServerAddress(refusing.address().c_str()).port()));
-    EXPECT_FALSE(connection.connect("no-such-host.invalid", 8010));
+    {
+        FailingSocketCalls failing(ConnectFailure::HostNotFound);
+        EXPECT_FALSE(connection.connect("reports", 8010));
+    }
+    {
+        FakeReportServer server({FakeReportServer::ConnectionScript{}});
+        ServerConnection unsent("Publish");
+        FailingSocketCalls failing(ConnectFailure::SendFails);
+        EXPECT_FALSE(unsent.connect("127.0.0.1", server.port()));
+    }
     connection.disconnect();
     connection.disconnect();
 }

@@ -59,6 +59,7 @@ struct PerCall {
     const char* name;
     std::function<std::int32_t(const std::string& address)> call;
     std::size_t requests;
+    std::int32_t result;
 };
 
 TEST_F(SessionDisciplineTest, PerCallOperationEndsAnEarlierLogin) {
@@ -68,32 +69,32 @@ TEST_F(SessionDisciplineTest, PerCallOperationEndsAnEarlierLogin) {
              char url[64] = "";
              return besPublishReport(a.c_str(), "n", "d", "/tmp/r.brx", url, sizeof url);
          },
-         1},
+         1, 0},
         {"brwebPublishReport",
          [](const std::string& a) {
              char url[64] = "";
              return brwebPublishReport(a.c_str(), "n", "d", "/tmp/r.brx", url, sizeof url);
          },
-         1},
+         1, 0},
         {"besPublishReportLumora",
          [](const std::string& a) {
              char gateway[64] = "", content[64] = "";
              return besPublishReportLumora(a.c_str(), "n", "d", "/tmp/r.brx", gateway,
                                            sizeof gateway, content, sizeof content);
          },
-         1},
+         1, 0},
         {"besPublishReportEx",
          [](const std::string& a) {
              return besPublishReportEx(a.c_str(), nullptr, "x", nullptr, nullptr, "y", nullptr,
                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
          },
-         0},
+         0, 1},
         {"besGetLumoraServerInfo",
          [](const std::string& a) {
              char url[64] = "", port[12] = "";
              return besGetLumoraServerInfo(a.c_str(), url, sizeof url, port, sizeof port);
          },
-         1},
+         1, 0},
     };
     AttributeTree answer;
     answer.setText("URL", "u");
@@ -104,7 +105,7 @@ TEST_F(SessionDisciplineTest, PerCallOperationEndsAnEarlierLogin) {
         FakeReportServer login({{openLogin()}});
         logIn(login);
         FakeReportServer server({{reply(answer)}});
-        perCall.call(server.address());
+        EXPECT_EQ(perCall.call(server.address()), perCall.result);
         EXPECT_EQ(CurrentSession::get(), nullptr);
         expectEveryCallReturnsOne();
         login.stop();
