@@ -38,8 +38,12 @@ bench: $(BENCH_BUILD)/CMakeCache.txt
 	@set -e; for b in $(BENCH_BUILD)/benchmarks/*; do \
 	  [ -x "$$b" ] || continue; echo "== $$b"; LD_LIBRARY_PATH=$(BENCH_BUILD)/lib "$$b"; done
 
-demo:
-	@echo "The demo is not built yet: 'make demo' arrives with the command-line tools." >&2; exit 1
+demo: $(BUILD)/CMakeCache.txt
+	BUILD=$(BUILD) JOBS=$(JOBS) tools/demo/demo.sh
+
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 fuzz:
 	@echo "The fuzzers are not built yet." >&2; exit 1

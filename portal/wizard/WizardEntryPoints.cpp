@@ -1,6 +1,6 @@
 // The exported entry points that publish through the wizard.
 
-#include "portal/wizard/WizardEntryPoints.h"
+#include "brindle/BRCUtil.h"
 
 #include "portal/PortalServices.h"
 #include "portal/wizard/WizardPublishing.h"

@@ -1,0 +1,40 @@
+// A host of the installed libraries: uses the tree and its exceptions, the bes* interface,
+// the message library that libbradm.so loads beside itself, and libBRCUtil.so's entry points.
+// Prints what it saw and exits with 0 when all of it worked.
+#include <dlfcn.h>
+
+#include <cstdio>
+
+#include "brindle/BRCUtil.h"
+#include "brindle/bradm.h"
+#include "common/CBRWebIOStreamException.h"
+#include "common/CatalogueEntry.h"
+#include "platform/external/bradmtoolMsg.h"
+
+int main() {
+  AttributeTree tree;
+  tree.setText("report.name", "sales");
+  bool caught = false;
+  try {
+    tree.getInteger("report.name");
+  } catch (const NodeNotFoundException&) {
+    caught = true;
+  }
+
+  const int listed = besList("/", &tree);  // no session: 1 at once
+
+  const CatalogueEntry* entry = besMsgInitialize();
+  const char* message =
+      entry ? reinterpret_cast<BrwebGetMessageFn>(entry->getMessage)(4) : nullptr;
+
+  CString portal, error, newsItemId;  // no NewsItem Id: fails before any connection
+  const unsigned char republished = brRepublishToLumoraNoUi(
+      "", "127.0.0.1:1", &portal, nullptr, 0, "user", "password", &error, &newsItemId);
+
+  Dl_info library{};
+  dladdr(reinterpret_cast<void*>(&besLogin), &library);
+  std::printf("caught=%d listed=%d message=%s republished=%d error=%s bradm=%s\n", caught ? 1 : 0,
+              listed, message ? message : "(none)", republished, error.GetString(),
+              library.dli_fname ? library.dli_fname : "(unknown)");
+  return caught && listed == 1 && message != nullptr && republished == 0 && !error.IsEmpty() ? 0 : 1;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Reports the steps of a publication as they happen, one line each on standard error.
+//
+// The library's steps show through what a host can watch: its save callback, and the two
+// functions of libbradm.so that libBRCUtil.so imports by name (besGetLumoraServerInfo to find
+// the portal, besPublishReport to publish to the report server). brpublish defines those two
+// itself (PublishStepHooks.cpp): the dynamic linker binds libBRCUtil.so's calls to the
+// executable's definitions, which report the step and call the library's own function.
+#include <string>
+
+class PublishSteps {
+ public:
+  static void report(const std::string& step);
+  // Quiet: nothing is reported (the hooks still forward every call).
+  static void setQuiet(bool quiet);
+};
