@@ -20,6 +20,18 @@ constexpr Message Messages[] = {
     {1072, "Sending to the report server failed."},
     {1074, "The report server sent a message that could not be read."},
     {1102, "The object has no revision."},
+    // Error codes of the stand-in report server (brindle-server).
+    {9001, "No object exists at that path."},
+    {9002, "An object already exists at that path."},
+    {9003, "The object was changed by someone else; read it again and retry."},
+    {9004, "The report server could not understand the request."},
+    {9005, "The report file is missing, unreadable or too large."},
+    {9006, "The report server requires a login."},
+    {9007, "The report server refused the login."},
+    {9008, "The folder is not empty."},
+    {9009, "That change is not permitted."},
+    {9010, "The server's answer does not fit the buffer."},
+    {9011, "The report server could not store the change."},
 };
 
 }  // namespace
