@@ -391,9 +391,13 @@ bool PortalPublisher::Publish(CString& error) {
   if (UpdatesKnownItem()) return Republish(error);
 
   if (!ChooseNewsBox(error)) return false;
+  const CString knownId = m_strNewsItemId;
   if (!CreatePublishedNewsItem(error)) return false;
   if (!PublishReport(error)) {
     DeleteNewsItem();
+    // Once the new item is gone the run stands for the known one again, so a later
+    // Publish that chooses to overwrite it does update it.
+    if (m_strNewsItemId.IsEmpty()) m_strNewsItemId = knownId;
     return false;
   }
   return SetNewsItemProperties(error);

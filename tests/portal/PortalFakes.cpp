@@ -32,6 +32,7 @@ class FakeSecurity final : public brindle::portal::SecurityLibrary {
     return s_.initResult;
   }
   int32_t GetLastErrorMsg(char* buffer, int32_t capacity) override {
+    EXPECT_EQ(capacity, SN_MESSAGE_BUFFER_SIZE);
     CopyBounded(s_.lastErrorMsg, buffer, capacity);
     return SN_OK;
   }
@@ -40,7 +41,9 @@ class FakeSecurity final : public brindle::portal::SecurityLibrary {
     if (s_.namespaceResult == SN_OK) CopyBounded(s_.nameSpace, buffer, SN_NAMESPACE_BUFFER_SIZE);
     return s_.namespaceResult;
   }
-  int32_t GetSessionLastErrorMsg(SN_HANDLE, char* buffer, int32_t capacity) override {
+  int32_t GetSessionLastErrorMsg(SN_HANDLE handle, char* buffer, int32_t capacity) override {
+    EXPECT_EQ(handle, 77u);
+    EXPECT_EQ(capacity, SN_MESSAGE_BUFFER_SIZE);
     CopyBounded(s_.sessionErrorMsg, buffer, capacity);
     return SN_OK;
   }
@@ -66,14 +69,17 @@ class FakeLogonDialog final : public brindle::portal::LogonDialog {
  public:
   explicit FakeLogonDialog(PortalScript& script) : s_(script) {}
 
-  int32_t CommonLogonEx(SN_HANDLE*, uint32_t apiVersion, uint32_t clientFlags, uint32_t options,
-                        const char* nameSpace, int32_t showDialog, int32_t, int32_t,
+  int32_t CommonLogonEx(SN_HANDLE* handle, uint32_t apiVersion, uint32_t clientFlags, uint32_t options,
+                        const char* nameSpace, int32_t showDialog, int32_t reserved1, int32_t reserved2,
                         uint32_t* sessionId, uint32_t* flags, uint32_t* expiresAt, void*,
                         SN_TicketDescriptor* ticket) override {
     EXPECT_EQ(apiVersion, SN_API_VERSION);
     EXPECT_EQ(clientFlags, SN_CLIENT_FLAGS);
     EXPECT_EQ(options, SN_INIT_OPTIONS);
+    EXPECT_NE(handle, nullptr);
     EXPECT_EQ(showDialog, 1);
+    EXPECT_EQ(reserved1, 0);
+    EXPECT_EQ(reserved2, 0);
     EXPECT_TRUE(sessionId && flags && expiresAt);
     ++s_.dialogCalls;
     s_.dialogNamespace = nameSpace;
@@ -163,8 +169,11 @@ class FakeReportServer final : public brindle::portal::ReportServer {
  public:
   explicit FakeReportServer(PortalScript& script) : s_(script) {}
 
-  int32_t GetLumoraServerInfo(const char*, char* url, int32_t urlCapacity, char* port,
+  int32_t GetLumoraServerInfo(const char* server, char* url, int32_t urlCapacity, char* port,
                               int32_t portCapacity) override {
+    EXPECT_STREQ(server, "reports:8010");
+    EXPECT_EQ(urlCapacity, 2048);
+    EXPECT_EQ(portCapacity, 2048);
     ++s_.infoCalls;
     if (s_.infoThrows) throw std::runtime_error("connection reset");
     if (s_.infoResult != 0) return s_.infoResult;

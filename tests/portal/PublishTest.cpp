@@ -321,6 +321,48 @@ TEST(PublisherRollback, CreateReplyWithoutIdNeverTouchesTheKnownItem) {
   EXPECT_EQ(publisher->m_strNewsItemId, "item-old");
 }
 
+TEST(PublisherRollback, RolledBackNewItemGivesTheKnownIdBack) {
+  // A known item renamed in the wizard makes a new one; when that one is taken back the run
+  // must still know the old item, so choosing it again updates it instead of making another.
+  PortalScript script;
+  script.publishResult = 4;
+  auto publisher = ConnectedPublisher(script);
+  publisher->m_strNewsItemId = "item-old";
+  publisher->m_strExistingName = "Old";
+  publisher->m_strExistingNewsBoxId = "box-1";
+  publisher->m_strNewsItemName = "Renamed";
+  publisher->m_strNewsBoxId = "box-1";
+  CString error;
+  EXPECT_FALSE(publisher->Publish(error));
+  EXPECT_EQ(error, "Failed to publish the report to Brindle Enterprise Server.");
+  EXPECT_EQ(script.RequestsNamed("DeleteNewsItem"),
+            std::vector<std::string>{brindle::portal::DeleteNewsItemRequest("item-new")});
+  EXPECT_EQ(publisher->m_strNewsItemId, "item-old");
+
+  script.publishResult = 0;
+  publisher->m_strNewsItemName = "Old";
+  ASSERT_TRUE(publisher->Publish(error)) << error;
+  EXPECT_EQ(script.RequestsNamed("CreateNewsItem").size(), 1u) << "no second new item";
+  EXPECT_EQ(script.publishCalls.back().name, "item-old");
+  EXPECT_EQ(publisher->m_strNewsItemId, "item-old");
+}
+
+TEST(PublisherRollback, NewItemThatCouldNotBeDeletedKeepsItsId) {
+  PortalScript script;
+  script.publishResult = 4;
+  script.replies["DeleteNewsItem"] = ResultReply("Locked", "", "Item is in use");
+  auto publisher = ConnectedPublisher(script);
+  publisher->m_strNewsItemId = "item-old";
+  publisher->m_strExistingName = "Old";
+  publisher->m_strNewsItemName = "Renamed";
+  publisher->m_strNewsBoxId = "box-1";
+  CString error;
+  EXPECT_FALSE(publisher->Publish(error));
+  EXPECT_EQ(error, "Failed to publish the report to Brindle Enterprise Server.");
+  // The new item is still on the portal, and it is the one this run now stands for.
+  EXPECT_EQ(publisher->m_strNewsItemId, "item-new");
+}
+
 TEST(PublisherRollback, FailedCreateKeepsTheKnownId) {
   PortalScript script;
   script.replies["CreateNewsItem"] = ResultReply("Denied", "", "Read-only NewsBox");

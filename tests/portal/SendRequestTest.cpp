@@ -104,6 +104,10 @@ const ResultCase kResultCases[] = {
      "<Result><Standard_Result ResultCode=\"E1\"><Message>R&amp;D is locked</Message>"
      "</Standard_Result></Result>",
      false, "R&D is locked"},
+    // An empty Message says nothing: the code is the error text rather than no text at all.
+    {"FailureWithEmptyMessage",
+     "<Result><Standard_Result ResultCode=\"Locked\"><Message></Message></Standard_Result></Result>",
+     false, "Locked"},
     {"FailureCodeOnly", "<Result><Standard_Result ResultCode=\"ItemLocked\"/></Result>", false,
      "ItemLocked"},
     {"NoStandardResult", "<Result><Id>5</Id></Result>", false, "before"},

@@ -4,9 +4,17 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <initializer_list>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "WizardTestSupport.h"
+#include "platform/ui/CRuntimeClass.h"
+#include "portal/wizard/CWizardPane1.h"
+#include "portal/wizard/CWizardPaneNewsBoxes.h"
+#include "portal/wizard/CWizardPanePDFReportStyle.h"
+#include "portal/wizard/CWizardPanePromptProperties.h"
 #include "portal/wizard/CWizardSheet.h"
 
 namespace wizard_test {
@@ -112,6 +120,22 @@ TEST_F(WizardFlowTest, KnownItemMovedToAnotherNewsBoxBecomesANewItem) {
   EXPECT_EQ(newsItemId, "item-new");
 }
 
+TEST_F(WizardFlowTest, SuccessMessageIsAnOkBoxOwnedByTheHostsMainWindow) {
+  struct MainWindow {
+    MainWindow() { CUiApp::SetMainWnd(&window); }
+    ~MainWindow() { CUiApp::SetMainWnd(nullptr); }
+    CWnd window;
+  } host;
+  driver.Next().Finish();
+
+  EXPECT_EQ(Run(), 1);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const CMessageBoxRequest& box = driver.MessageBoxes()[0];
+  EXPECT_EQ(box.text, kPublishedText);
+  EXPECT_EQ(box.owner, &host.window);
+  EXPECT_EQ(box.Buttons(), std::vector<int>{IDOK});
+}
+
 TEST_F(WizardFlowTest, SecondEntryPointHandsTheDerivedPortalAddressBack) {
   portalAddress.Empty();
   script.infoUrl = "http://lumora.example/portal";
@@ -174,6 +198,30 @@ TEST_F(WizardFlowTest, PublishFailureAtFinishKeepsTheWizardOnThePage) {
   EXPECT_EQ(newsItemId, "");
 }
 
+TEST_F(WizardFlowTest, OverwriteAfterAFailedNewItemUpdatesTheKnownItem) {
+  KnowItem("item-7", "Portal name", "", "box-2");
+  script.publishResult = 7;
+  driver.Next()
+      .SelectTreeItem(kTree, "Sales/Europe")
+      .Finish()  // a new item in another box: made, publishing fails, taken back
+      .Do([this](CPropertySheet& sheet) {
+        EXPECT_TRUE(sheet.IsRunning());
+        script.publishResult = 0;
+      })
+      .SelectTreeItem(kTree, "Sales/Asia")
+      .Do([](CPropertySheet& sheet) { EXPECT_TRUE(IsChecked(sheet, kOverwrite)); })
+      .Finish();
+
+  EXPECT_EQ(Run(), 1);
+  EXPECT_THAT(MessageTexts(), ElementsAre(kPublishFailedText, kPublishedText));
+  EXPECT_EQ(script.RequestsNamed("CreateNewsItem").size(), 1u);
+  EXPECT_EQ(script.RequestsNamed("DeleteNewsItem").size(), 1u);
+  const auto updated = script.RequestsNamed("SetNewsItemProperties");
+  ASSERT_EQ(updated.size(), 1u);
+  EXPECT_THAT(updated[0], HasSubstr("<Id>item-7</Id>"));
+  EXPECT_EQ(newsItemId, "item-7");
+}
+
 TEST_F(WizardFlowTest, PublishFailureOnTheFirstPageKeepsFinishUsable) {
   KnowItem("item-7", "Portal name", "", "box-2");
   script.saveResult = false;
@@ -227,9 +275,83 @@ TEST_F(WizardFlowTest, ButtonRowReadsCancelBackNextFinish) {
   EXPECT_EQ(Run(), 0);
 }
 
+// The row as the wizard sheet leaves it, against the platform's own row for the same pages:
+// Finish takes Help's place, Next ends where Cancel ended with Back beside it, and Cancel
+// stands where Back stood.
+TEST(WizardButtonRow, ButtonsMoveToTheirExactPlaces) {
+  AttachLibraryResources();
+  portal_test::PortalScript script;
+  auto publisher = script.MakePublisher();
+  const unsigned ids[] = {IDCANCEL, ID_WIZBACK, ID_WIZNEXT, ID_WIZFINISH, IDHELP};
+  std::map<unsigned, CRect> before, after;
+  auto record = [&ids](std::map<unsigned, CRect>& rects) {
+    return [&ids, &rects](CPropertySheet& sheet) {
+      for (unsigned id : ids) {
+        CWnd* button = sheet.FindControl(id);
+        ASSERT_NE(button, nullptr) << id;
+        CRect rect = button->GetWindowRect();
+        sheet.ScreenToClient(&rect);
+        rects[id] = rect;
+      }
+    };
+  };
+  // The pages outlive the sheet, as in the entry points.
+  auto runSheet = [&](bool wizardSheet, std::map<unsigned, CRect>& rects) {
+    const CStringArray none;
+    CWizardPane1 welcome(*publisher, "Report");
+    CWizardPaneNewsBoxes newsBoxes(*publisher);
+    CWizardPanePromptProperties prompts(*publisher, none, none, 0);
+    std::uint32_t word = 0;
+    CWizardPanePDFReportStyle pdf(*publisher, &word, 0);
+    std::unique_ptr<CPropertySheet> sheet;
+    if (wizardSheet) {
+      sheet = std::make_unique<CWizardSheet>("Publish to Lumora");
+    } else {
+      sheet = std::make_unique<CPropertySheet>("Publish to Lumora");
+    }
+    for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{&welcome, &newsBoxes, &prompts, &pdf}) {
+      sheet->AddPage(page);
+    }
+    sheet->SetWizardMode();
+    CScriptedDriver driver;
+    CUiDriverScope scope(driver);
+    driver.Do(record(rects)).Cancel();
+    EXPECT_EQ(sheet->DoModal(), IDCANCEL);
+  };
+  runSheet(false, before);
+  runSheet(true, after);
+  ASSERT_EQ(before.size(), 5u);
+  ASSERT_EQ(after.size(), 5u);
+  EXPECT_EQ(after[ID_WIZFINISH], before[IDHELP]);
+  const int shift = before[IDCANCEL].right - before[ID_WIZNEXT].right;
+  CRect next = before[ID_WIZNEXT], back = before[ID_WIZBACK];
+  next.OffsetRect(shift, 0);
+  back.OffsetRect(shift, 0);
+  EXPECT_EQ(after[ID_WIZNEXT], next);
+  EXPECT_EQ(after[ID_WIZBACK], back);
+  EXPECT_EQ(after[ID_WIZNEXT].right, before[IDCANCEL].right);
+  EXPECT_EQ(after[IDCANCEL], before[ID_WIZBACK]);
+}
+
+TEST(WizardClasses, EachHasARunTimeClassRecordUnderItsOwnName) {
+  const std::pair<const char*, const char*> classes[] = {
+      {"CWizardSheet", "CPropertySheet"},      {"CWizardPage", "CPropertyPage"},
+      {"CWizardPane1", "CWizardPage"},         {"CWizardPaneNewsBoxes", "CWizardPage"},
+      {"CWizardPanePromptProperties", "CWizardPage"}, {"CWizardPanePDFReportStyle", "CWizardPage"},
+  };
+  for (const auto& [name, base] : classes) {
+    const CRuntimeClass* record = CRuntimeClass::FromName(name);
+    ASSERT_NE(record, nullptr) << name;
+    EXPECT_STREQ(record->m_lpszClassName, name);
+    ASSERT_NE(record->m_pBaseClass, nullptr) << name;
+    EXPECT_STREQ(record->m_pBaseClass->m_lpszClassName, base) << name;
+  }
+}
+
 TEST(WizardExports, BothInteractiveEntryPointsAreExported) {
+  // The build folder from the test's environment, else the one this binary was built in.
   const char* buildDir = std::getenv("BRINDLE_BUILD_DIR");
-  ASSERT_NE(buildDir, nullptr);
+  if (buildDir == nullptr) buildDir = BRINDLE_BUILD_DIR;
   const std::string path = std::string(buildDir) + "/lib/libBRCUtil.so";
   void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
