@@ -1,5 +1,6 @@
 #pragma once
 // Base of every node of an attribute tree: a fixed kind, the isSet flag and an optional tag.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +38,14 @@ public:
     // Null, "" and "null" clear the tag; anything else is stored as a copy.
     void setTag(const char* tag);
     void setTag(std::string tag);
+
+    // Nodes are allocated through a per-thread cache of freed node blocks, so that trees that
+    // are built and dropped over and over (every message of a connection) cost no trip to the
+    // general allocator per node. Any thread may free a node another thread made.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+    static void operator delete(void*, void*) noexcept {}
 
 protected:
     explicit AttributeNode(NodeKind kind) : kind_(kind) {}

@@ -75,8 +75,9 @@ AttributeTree* asBranch(AttributeNode* node) {
 AttributeTree::AttributeTree() : AttributeNode(NodeKind::Branch) {}
 
 AttributeTree::AttributeTree(const AttributeTree& other) : AttributeNode(other) {
+    children_.reserve(other.children_.size());
     for (const auto& [name, child] : other.children_)
-        children_.emplace_hint(children_.end(), name, child->clone(1, -1));
+        children_.emplaceAt(children_.end(), name, child->clone(1, -1));
 }
 
 AttributeTree& AttributeTree::operator=(const AttributeTree& other) {
@@ -109,11 +110,11 @@ std::unique_ptr<AttributeNode> AttributeTree::clone(int includeHidden, int depth
     auto copy = std::make_unique<AttributeTree>();
     if (depth != -1 && depth <= 0)
         return copy;
+    copy->children_.reserve(children_.size());
     for (const auto& [name, child] : children_) {
         if (!includeHidden && isHidden(name))
             continue;
-        copy->children_.emplace_hint(copy->children_.end(), name,
-                                     child->clone(includeHidden, childDepth(depth)));
+        copy->children_.emplaceAt(copy->children_.end(), name, child->clone(includeHidden, childDepth(depth)));
     }
     return copy;
 }
@@ -238,7 +239,7 @@ AttributeNode* AttributeTree::putOwned(const char* path, std::unique_ptr<Attribu
     while (tokens.next(following)) {
         auto it = current->children_.lower_bound(token);
         if (it == current->children_.end() || it->first != token) {
-            it = current->children_.emplace_hint(it, std::string(token), std::make_unique<AttributeTree>());
+            it = current->children_.emplaceAt(it, token, std::make_unique<AttributeTree>());
         } else if (it->second->kind() != NodeKind::Branch) {
             it->second = std::make_unique<AttributeTree>();
         }
@@ -246,24 +247,19 @@ AttributeNode* AttributeTree::putOwned(const char* path, std::unique_ptr<Attribu
         token = following;
     }
     if (!node) {
-        auto it = current->children_.find(token);
-        if (it != current->children_.end())
-            current->children_.erase(it);
+        current->children_.erase(token);
         return nullptr;
     }
     AttributeNode* stored = node.get();
-    auto it = current->children_.lower_bound(token);
-    if (it != current->children_.end() && it->first == token)
-        it->second = std::move(node);
-    else
-        current->children_.emplace_hint(it, std::string(token), std::move(node));
+    current->children_.insertOrAssign(token, std::move(node));
     return stored;
 }
 
 void AttributeTree::assign(const AttributeTree& other) {
     Children copy;
+    copy.reserve(other.children_.size());
     for (const auto& [name, child] : other.children_)
-        copy.emplace_hint(copy.end(), name, child->clone(1, -1));
+        copy.emplaceAt(copy.end(), name, child->clone(1, -1));
     children_ = std::move(copy);
 }
 
@@ -307,16 +303,11 @@ void AttributeTree::remove(const char* path) {
 
 AttributeNode* AttributeTree::adopt(std::string name, std::unique_ptr<AttributeNode> node) {
     if (!node) {
-        auto it = children_.find(name);
-        if (it != children_.end())
-            children_.erase(it);
+        children_.erase(name);
         return nullptr;
     }
     AttributeNode* stored = node.get();
-    if (children_.empty() || children_.rbegin()->first < name)
-        children_.emplace_hint(children_.end(), std::move(name), std::move(node));
-    else
-        children_.insert_or_assign(std::move(name), std::move(node));
+    children_.insertOrAssign(std::move(name), std::move(node));
     return stored;
 }
 

@@ -8,11 +8,10 @@
 // or removed. Storing a node always stores a deep copy; the caller keeps what it passed.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "common/AttributeChildren.h"
 #include "common/AttributeNode.h"
 #include "common/AttributeTreeException.h"
 #include "common/BinaryAttribute.h"
@@ -24,9 +23,9 @@ class AttributeTreeVisitor;
 
 class BRINDLE_EXPORT AttributeTree : public AttributeNode {
 public:
-    // std::less<> compares the names bytewise as unsigned values and allows lookups by
-    // std::string_view without building a std::string.
-    using Children = std::map<std::string, std::unique_ptr<AttributeNode>, std::less<>>;
+    // Name order is bytewise on unsigned values; lookups take a std::string_view, so no
+    // std::string is built for them. Iterated like an ordered map of name to owned node.
+    using Children = AttributeChildren;
 
     AttributeTree();
     // Deep copies: isSet, tag and every child (hidden ones included) to unlimited depth.
@@ -106,5 +105,9 @@ public:
     void accept(AttributeTreeVisitor& visitor, const char* name, int depth);
 
 private:
+    // The tree format's reader appends children as they arrive and restores their order when
+    // a branch is complete (FastTreeStreamer::readTree).
+    friend class FastTreeStreamer;
+
     Children children_;
 };

@@ -30,8 +30,9 @@ std::int32_t takeInteger(const AttributeTree& header, const char* name) {
   return static_cast<const IntegerAttribute&>(childOfKind(header, name, NodeKind::Integer)).value();
 }
 
-std::string takeText(const AttributeTree& header, const char* name) {
-  return static_cast<const TextAttribute&>(childOfKind(header, name, NodeKind::Text)).text();
+// Assigns in place, so the field keeps its memory from one reply to the next.
+void takeText(const AttributeTree& header, const char* name, std::string& field) {
+  field = static_cast<const TextAttribute&>(childOfKind(header, name, NodeKind::Text)).text();
 }
 }  // namespace
 
@@ -68,12 +69,14 @@ AttributeTree* BRMessage::dataBranch() {
 }
 
 void BRMessage::send(CIOStream& stream, int selective) {
+  // Stored in name order, so that each is an append to a fresh header; the
+  // resulting header is the same in any order.
   AttributeTree& head = header();
-  storeInteger(head, "MessageType", MessageType);
-  storeInteger(head, "ErrorCode", ErrorCode);
-  storeText(head, "SecurityDescriptor", SecurityDescriptor);
   storeText(head, "Agent", Agent);
+  storeInteger(head, "ErrorCode", ErrorCode);
+  storeInteger(head, "MessageType", MessageType);
   storeInteger(head, "ProtocolVersion", ProtocolVersion);
+  storeText(head, "SecurityDescriptor", SecurityDescriptor);
 
   outgoing_.clear();
   streamer_.writeTree(outgoing_, head, "", -1, 0);
@@ -106,7 +109,7 @@ void BRMessage::receive(CInputStream& stream) {
   const AttributeTree& received = header();
   MessageType = takeInteger(received, "MessageType");
   ErrorCode = takeInteger(received, "ErrorCode");
-  SecurityDescriptor = takeText(received, "SecurityDescriptor");
-  Agent = takeText(received, "Agent");
+  takeText(received, "SecurityDescriptor", SecurityDescriptor);
+  takeText(received, "Agent", Agent);
   ProtocolVersion = takeInteger(received, "ProtocolVersion");
 }

@@ -46,7 +46,9 @@ class BRMessage {
 
   // Writes the five values into the header (as leaves with isSet 0 and no
   // tag), then the header document and the data document (selective or not)
-  // in one stream write. Stream failures pass out; nothing is written then.
+  // in one stream write. Stream failures pass out (part of the message may be on
+  // the wire then); a data node with no document form raises before anything is
+  // written.
   void send(CIOStream& stream, int selective);
   // Reads the header document and stores it under "header", then the data
   // document under "data", then takes the five values from the header with

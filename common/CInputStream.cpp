@@ -27,18 +27,6 @@ void CInputStream::readFullySlowly(void* buffer, std::uint32_t count) {
   }
 }
 
-std::uint16_t CInputStream::readU16() {
-  std::uint16_t value;
-  readFully(&value, sizeof value);
-  return platform::networkToHost16(value);
-}
-
-std::uint32_t CInputStream::readU32() {
-  std::uint32_t value;
-  readFully(&value, sizeof value);
-  return platform::networkToHost32(value);
-}
-
 // The target itself is the reusable buffer: its capacity grows to the longest
 // string read into it and is kept by clear/resize.
 void CInputStream::readString(std::string& target) {
@@ -53,12 +41,17 @@ void CInputStream::readString(std::string& target) {
     // One copy, up to the first NUL.
     const void* nul = std::memchr(windowBegin_, '\0', length);
     const std::size_t kept = nul ? static_cast<const unsigned char*>(nul) - windowBegin_ : length;
-    target.assign(reinterpret_cast<const char*>(windowBegin_), kept);
+    target.append(reinterpret_cast<const char*>(windowBegin_), kept);  // target is empty: a plain copy
     windowBegin_ += length;
     return;
   }
   target.resize(length);
-  readFully(&target[0], length);
+  try {
+    readFully(&target[0], length);
+  } catch (...) {
+    target.clear();  // a string is assigned whole or not at all
+    throw;
+  }
   const void* nul = std::memchr(target.data(), '\0', length);
   if (nul != nullptr) target.resize(static_cast<const char*>(nul) - target.data());
 }

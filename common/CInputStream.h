@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/Sockets.h"
+
 class CInputStream {
  public:
   // The longest string or binary leaf a reader accepts: 64 MiB.
@@ -39,12 +41,21 @@ class CInputStream {
     readFullySlowly(buffer, count);
   }
   // One counted string; target ends at the first NUL among the bytes read,
-  // and the stream is positioned behind all of them.
+  // and the stream is positioned behind all of them. A read that fails after
+  // the length leaves target empty.
   void readString(std::string& target);
 
   // Fixed-width numbers in network order, each one readFully.
-  std::uint16_t readU16();
-  std::uint32_t readU32();
+  std::uint16_t readU16() {
+    std::uint16_t value;
+    readFully(&value, sizeof value);
+    return platform::networkToHost16(value);
+  }
+  std::uint32_t readU32() {
+    std::uint32_t value;
+    readFully(&value, sizeof value);
+    return platform::networkToHost32(value);
+  }
 
  protected:
   // The read window: bytes a concrete stream already holds, next in line.

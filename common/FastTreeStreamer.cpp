@@ -1,6 +1,8 @@
 #include "common/FastTreeStreamer.h"
 
 #include <cstring>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "common/CBRWebIOStreamException.h"
@@ -136,48 +138,115 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream) 
   }
 }
 
+namespace {
+// After a read the reader's buffers keep their memory for the next one, up to this many
+// entries; a wider document's buffers are given back.
+constexpr std::size_t KeptPendingEntries = 4096;
+}  // namespace
+
 // Open branches are kept on an explicit stack, never on the call stack. The
 // stack starts holding the root, so the root's own EndBranch empties it and
 // anything before EndOfTree still lands in the root.
+//
+// The entries of the open branches wait in pending_, innermost branch last,
+// and move into their branch, in one block of the right size, when it is
+// complete (EndBranch, or EndOfTree for every branch still open). A writer
+// sends a branch's leaves in name order and then its sub-branches in name
+// order; a branch whose names did not arrive ascending is sorted once then,
+// keeping the later of two entries with the same name. So a branch costs one
+// allocation for its children, and O(n log n) whatever order a peer sends.
 void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& root) {
-  struct Open {
-    AttributeTree* branch;
-    int depth;
-  };
-  std::vector<Open> stack;
-  stack.reserve(16);
-  Open current{&root, 1};
-  stack.push_back(current);
+  // Whatever happens, nothing of this read stays behind in the buffers (the
+  // partly read tree is the caller's to discard).
+  struct Reset {
+    FastTreeStreamer& self;
+    ~Reset() {
+      self.pending_.clear();
+      self.openBranches_.clear();
+      if (self.pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(self.pending_);
+      if (self.openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(self.openBranches_);
+    }
+  } reset{*this};
+  pending_.clear();
+  openBranches_.clear();
+  OpenBranch current{&root, 0, 1, true};
+  openBranches_.push_back(current);
+  std::size_t entries = 0;
   for (;;) {
-    const std::uint16_t code = stream.readU16();
-    if (code == static_cast<std::uint16_t>(WireCode::EndOfTree)) return;
-    stream.readString(name_);
-    switch (static_cast<WireCode>(code)) {
+    const auto code = static_cast<WireCode>(stream.readU16());
+    if (code != WireCode::EndOfTree && ++entries > MaxEntries) {
+      stream.readString(name_);  // consumed with the code, as for any refused entry
+      failFormat(LineUnknownEntryCode);
+    }
+    switch (code) {
+      case WireCode::EndOfTree:
+        completeBranch(current);
+        while (!openBranches_.empty()) {
+          completeBranch(openBranches_.back());
+          openBranches_.pop_back();
+        }
+        return;
       case WireCode::BeginBranch: {
+        std::unique_ptr<AttributeNode>& node = appendPending(stream, current);
         if (current.depth >= MaxDepth) failFormat(LineUnknownEntryCode);
-        auto* child = static_cast<AttributeTree*>(current.branch->adopt(name_, std::make_unique<AttributeTree>()));
-        stack.push_back(current);
-        current = Open{child, current.depth + 1};
+        auto child = std::make_unique<AttributeTree>();
+        AttributeTree* opened = child.get();
+        node = std::move(child);
+        openBranches_.push_back(current);
+        current = OpenBranch{opened, pending_.size(), current.depth + 1, true};
         break;
       }
-      case WireCode::EndBranch:
-        if (stack.empty()) failFormat(LineUnknownEntryCode);
-        current = stack.back();
-        stack.pop_back();
-        break;
       case WireCode::IntegerEntry:
       case WireCode::TextEntry:
       case WireCode::BinaryEntry: {
-        // The leaf is read before the name is used, and readLeaf reuses only
-        // the text and tag buffers, so name_ still holds the entry's name.
-        std::unique_ptr<AttributeNode> leaf = readLeaf(stream, code);
-        current.branch->adopt(name_, std::move(leaf));
+        std::unique_ptr<AttributeNode>& node = appendPending(stream, current);
+        node = readLeaf(stream, static_cast<std::uint16_t>(code));
         break;
       }
+      case WireCode::EndBranch:
+        stream.readString(name_);  // not used
+        if (openBranches_.empty()) failFormat(LineUnknownEntryCode);
+        completeBranch(current);
+        current = openBranches_.back();  // the parent, as it was when the branch was opened
+        openBranches_.pop_back();
+        break;
       default:
+        stream.readString(name_);  // consumed with the code
         failFormat(LineUnknownEntryCode);
     }
   }
+}
+
+// A new entry of open, its name read straight into the entry; returns where
+// its node goes. An entry with the same name as the one before it takes that
+// one's place at once, so a peer repeating a name costs no memory.
+std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(CInputStream& stream, OpenBranch& open) {
+  AttributeChildren::value_type& entry = pending_.emplace_back();
+  stream.readString(entry.first);
+  const std::size_t count = pending_.size();
+  if (count - 1 > open.firstPending) {
+    AttributeChildren::value_type& previous = pending_[count - 2];
+    if (previous.first == entry.first) {
+      pending_.pop_back();
+      return previous.second;
+    }
+    if (open.ordered && entry.first < previous.first) open.ordered = false;
+  }
+  return entry.second;
+}
+
+void FastTreeStreamer::completeBranch(OpenBranch& open) {
+  const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
+  if (first == pending_.end()) return;
+  AttributeChildren& children = open.branch->children_;
+  // Entries that arrive after the root's own EndBranch join the children it has already.
+  const bool joining = !children.empty();
+  const auto last = open.ordered || joining ? pending_.end() : AttributeChildren::orderKeepingLast(first, pending_.end());
+  children.reserve(children.size() + static_cast<std::size_t>(last - first));
+  for (auto it = first; it != last; ++it) children.appendUnordered(std::move(it->first), std::move(it->second));
+  if (joining) children.restoreOrder();
+  pending_.erase(first, pending_.end());
+  open.ordered = true;
 }
 
 std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, std::uint16_t code) {
@@ -191,10 +260,11 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       return leaf;
     }
     case WireCode::TextEntry: {
-      stream.readString(text_);
+      std::string text;  // read straight into the string the leaf keeps
+      stream.readString(text);
       const std::uint16_t flag = stream.readU16();
       stream.readString(tag_);
-      auto leaf = std::make_unique<TextAttribute>(text_, tag_.c_str());
+      auto leaf = std::make_unique<TextAttribute>(std::move(text), tag_.c_str());
       leaf->setIsSet(isSetFromFlag(flag));
       return leaf;
     }

@@ -28,13 +28,15 @@
 //   LineUnknownRootCode (146)  the document's first entry is not 1, 3, 4 or 5
 //   LineUnknownEntryCode (212) an unknown code inside a branch; an EndBranch
 //                              with no open branch; a branch nested deeper
-//                              than MaxDepth
+//                              than MaxDepth; more than MaxEntries entries
 //   CInputStream::LineLengthTooLarge  a string or binary length above 64 MiB
 // A partly read tree is discarded. Stream failures pass out unchanged.
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/AttributeTree.h"
 #include "common/AttributeTreeVisitor.h"
@@ -54,6 +56,9 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   static constexpr const char* FormatTag = "ATFormat2";
   // Most branches a received document may nest, its root included.
   static constexpr int MaxDepth = 1000;
+  // Most entries a received document may hold (2^20): a peer that never ends
+  // a document is refused instead of being read for ever.
+  static constexpr std::size_t MaxEntries = std::size_t{1} << 20;
   static constexpr int LineUnknownRootCode = 146;
   static constexpr int LineUnknownEntryCode = 212;
   // writeNode was handed a node that has no document form (PlainInteger).
@@ -92,10 +97,24 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   void readBranchContents(CInputStream& stream, AttributeTree& root);
   std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
 
+  // A branch being read: where its entries start in pending_, how deep it lies, and whether
+  // the names appended to it so far are ascending.
+  struct OpenBranch {
+    AttributeTree* branch;
+    std::size_t firstPending;
+    int depth;
+    bool ordered;
+  };
+  std::unique_ptr<AttributeNode>& appendPending(CInputStream& stream, OpenBranch& open);
+  void completeBranch(OpenBranch& open);
+
   CIOStream* stream_ = nullptr;
   int selective_ = 0;
-  // Reused for every name, text and tag read, so reading allocates only for nodes.
+  // Reused for the names that are not kept and for every tag read.
   std::string name_;
-  std::string text_;
   std::string tag_;
+  // Reused by every read: the entries of the branches still open, innermost last, and the
+  // stack of open branches.
+  std::vector<AttributeChildren::value_type> pending_;
+  std::vector<OpenBranch> openBranches_;
 };

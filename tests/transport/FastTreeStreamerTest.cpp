@@ -295,6 +295,142 @@ TEST(TreeFormat, EveryTruncationRaisesEndOfStream) {
   EXPECT_NO_THROW(decode(wire));
 }
 
+// --- Entries in any order ---------------------------------------------------------------------
+
+// Writes a document entry by entry and, beside it, builds the tree that
+// storing each entry in turn into the open branch gives (a later entry
+// replacing an earlier one of the same name): what the reader must return,
+// whatever order the entries come in.
+class Script {
+ public:
+  Script() {
+    wire_.tag().begin("");
+    open_.push_back(&expected_);
+    current_ = &expected_;
+  }
+  Script& begin(const std::string& name) {
+    wire_.begin(name);
+    auto* child = static_cast<AttributeTree*>(current_->adopt(name, std::make_unique<AttributeTree>()));
+    open_.push_back(current_);
+    current_ = child;
+    return *this;
+  }
+  Script& end() {
+    wire_.end();
+    current_ = open_.back();
+    open_.pop_back();
+    return *this;
+  }
+  Script& text(const std::string& name, const std::string& value) {
+    wire_.text(name, value);
+    current_->adopt(name, std::make_unique<TextAttribute>(value.c_str()));
+    return *this;
+  }
+  Script& integer(const std::string& name, std::int32_t value) {
+    wire_.integer(name, value);
+    current_->adopt(name, std::make_unique<IntegerAttribute>(value));
+    return *this;
+  }
+  Script& binary(const std::string& name, const std::string& bytes) {
+    wire_.binary(name, bytes);
+    current_->adopt(name, std::make_unique<BinaryAttribute>(static_cast<std::uint32_t>(bytes.size()), bytes.data()));
+    return *this;
+  }
+  std::vector<unsigned char> document() const { return WireBytes(wire_).endOfTree().bytes(); }
+  const AttributeTree& expected() const { return expected_; }
+
+ private:
+  WireBytes wire_;
+  AttributeTree expected_;
+  std::vector<AttributeTree*> open_;
+  AttributeTree* current_;
+};
+
+TEST(TreeFormat, EntriesInAnyOrderReadBackInNameOrderWithTheLaterOfTwoNames) {
+  struct Case {
+    const char* name;
+    std::function<void(Script&)> write;
+  };
+  const Case cases[] = {
+      {"leaves after branches, a name stored three times",
+       [](Script& s) {
+         s.text("m", "first").begin("b").integer("x", 1).end().integer("a", 2).text("m", "second");
+         s.begin("m").text("inner", "third").end().binary("c", "z").end();
+       }},
+      {"entries after the root's end join the root",
+       [](Script& s) { s.text("k", "1").text("z", "1").end().integer("b", 5).text("k", "late").begin("a").end(); }},
+      {"branches left open at the end of the document",
+       [](Script& s) { s.begin("q").text("z", "").text("a", "").begin("p").integer("y", 1).integer("b", 2); }},
+      {"a wide branch in descending order, every name twice",
+       [](Script& s) {
+         s.begin("wide");
+         for (int i = 299; i >= 0; --i) s.text("n" + std::to_string(1000 + i), "first");
+         for (int i = 0; i < 300; i += 2) s.integer("n" + std::to_string(1000 + i), i);
+         for (int i = 299; i >= 0; i -= 2) s.integer("n" + std::to_string(1000 + i), -i);
+         s.end().end();
+       }},
+      {"the same name again and again",
+       [](Script& s) {
+         s.text("r", "1").text("r", "2").begin("r").integer("x", 1).end().begin("r").end().integer("r", 9);
+         s.text("s", "").begin("s").text("t", "kept").end().end();
+       }},
+      {"unsigned byte order and prefixes",
+       [](Script& s) { s.text("\xC3\xA9", "").text("ab", "").text("a", "").text("B", "").text("", "empty name").end(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Script script;
+    c.write(script);
+    std::size_t left = 99;
+    auto back = decode(script.document(), &left);
+    EXPECT_EQ(left, 0u);
+    EXPECT_TRUE(sameNode(*back, script.expected(), c.name));
+  }
+}
+
+// Hands out a prefix and then one unit of bytes again and again, up to a
+// number of units well past what a reader may accept (then end of stream, so
+// a reader without a bound fails the test instead of reading for ever).
+class EndlessStream : public CInputStream {
+ public:
+  EndlessStream(std::vector<unsigned char> prefix, std::vector<unsigned char> unit, std::uint64_t units)
+      : prefix_(std::move(prefix)), unit_(std::move(unit)), limit_(prefix_.size() + units * unit_.size()) {}
+  void readSome(void* buffer, std::uint32_t count, std::uint32_t& got) override {
+    got = 0;
+    if (consumed_ == limit_) throw CEndofStreamException(TransportEndOfStream, "test", 1);
+    auto* out = static_cast<unsigned char*>(buffer);
+    while (got < count && consumed_ < limit_) {
+      out[got++] = consumed_ < prefix_.size() ? prefix_[consumed_] : unit_[(consumed_ - prefix_.size()) % unit_.size()];
+      ++consumed_;
+    }
+  }
+  std::uint64_t consumed() const { return consumed_; }
+
+ private:
+  std::vector<unsigned char> prefix_, unit_;
+  std::uint64_t limit_;
+  std::uint64_t consumed_ = 0;
+};
+
+TEST(TreeFormat, DocumentThatNeverEndsIsRefusedAfterMaxEntries) {
+  const WireBytes prefix = WireBytes().tag().begin("");
+  const WireBytes unit = WireBytes().text("Agent", "x");
+  EndlessStream in(prefix.bytes(), unit.bytes(), 2 * FastTreeStreamer::MaxEntries);
+  try {
+    FastTreeStreamer().readTree(in);
+    FAIL() << "no exception";
+  } catch (const CEndofStreamException&) {
+    FAIL() << "read on without a bound";
+  } catch (const CBRWebIOStreamException& e) {
+    EXPECT_EQ(e.code, 1074);
+    EXPECT_EQ(e.systemError, 0);
+    EXPECT_EQ(e.sourceLine, FastTreeStreamer::LineUnknownEntryCode);
+  }
+  // The refused entry's code and name are consumed, nothing behind them.
+  const std::uint64_t refused = 2 + 2 + 5;
+  EXPECT_EQ(in.consumed(), prefix.size() + FastTreeStreamer::MaxEntries * unit.size() + refused);
+}
+
 // --- Round trips of generated trees ---------------------------------------------------------
 
 struct Shape {

@@ -125,6 +125,27 @@ TEST(CountedString, TruncatedStringRaisesEndOfStream) {
   EXPECT_THROW(in.readString(target), CEndofStreamException);
 }
 
+// The string is assigned only once all its bytes are in: a read that fails
+// part way leaves the target empty, however far it got.
+TEST(CountedString, FailedReadLeavesTheTargetEmpty) {
+  const char* const cuts[] = {
+      "00 05 61 62",              // in the bytes
+      "FF FF 00 00",              // in the long length
+      "FF FF 00 01 00 00 61 62",  // in the bytes of a long string
+  };
+  for (const char* wire : cuts) {
+    SCOPED_TRACE(wire);
+    TrickleStream trickle(fromHex(wire));
+    std::string target = "previous";
+    EXPECT_THROW(trickle.readString(target), CEndofStreamException);
+    EXPECT_EQ(target, "");
+    CMemoryStream memory(fromHex(wire));
+    target = "previous";
+    EXPECT_THROW(memory.readString(target), CEndofStreamException);
+    EXPECT_EQ(target, "");
+  }
+}
+
 TEST(InputStream, ReadFullyOfNothingDoesNotTouchTheStream) {
   UntouchableStream in;
   in.readFully(nullptr, 0);

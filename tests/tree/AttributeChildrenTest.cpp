@@ -1,0 +1,122 @@
+// The children container: map-like reading in unsigned byte order, storing in any order, the
+// reader's unordered appends, and nodes that move between threads.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/AttributeChildren.h"
+#include "common/AttributeTree.h"
+
+namespace {
+
+std::vector<std::string> namesOf(const AttributeChildren& children) {
+    std::vector<std::string> names;
+    for (const auto& [name, node] : children)
+        names.push_back(name);
+    return names;
+}
+
+std::unique_ptr<AttributeNode> integer(std::int32_t value) { return std::make_unique<IntegerAttribute>(value); }
+
+std::int32_t valueOf(const AttributeChildren& children, const char* name) {
+    return static_cast<const IntegerAttribute&>(*children.at(name)).value();
+}
+
+TEST(AttributeChildren, StoresInUnsignedByteOrderAndReplacesByName) {
+    AttributeChildren children;
+    const char* order[] = {"b", "\xC3\xA9", "ab", "a", "B", "", "b"};
+    std::int32_t value = 0;
+    for (const char* name : order)
+        children.insertOrAssign(std::string_view(name), integer(value++));
+    EXPECT_EQ(namesOf(children), (std::vector<std::string>{"", "B", "a", "ab", "b", "\xC3\xA9"}));
+    EXPECT_EQ(valueOf(children, "b"), 6) << "the second b replaced the first";
+    EXPECT_EQ(children.size(), 6u);
+}
+
+TEST(AttributeChildren, LooksUpLikeAnOrderedMap) {
+    AttributeChildren children;
+    for (const char* name : {"alpha", "beta", "gamma"})
+        children.insertOrAssign(std::string(name), integer(static_cast<std::int32_t>(std::string(name).size())));
+    EXPECT_EQ(children.find("beta")->first, "beta");
+    EXPECT_EQ(children.find("bet"), children.end());
+    EXPECT_EQ(children.find(std::string("gamma"))->second.get(), children.at("gamma").get());
+    EXPECT_EQ(children.count("alpha"), 1u);
+    EXPECT_EQ(children.count("delta"), 0u);
+    EXPECT_TRUE(children.contains("gamma"));
+    EXPECT_EQ(children.lower_bound("b")->first, "beta");
+    EXPECT_EQ(children.lower_bound("z"), children.end());
+    EXPECT_THROW(children.at("delta"), std::out_of_range);
+    EXPECT_TRUE(children.erase("beta"));
+    EXPECT_FALSE(children.erase("beta"));
+    EXPECT_EQ(namesOf(children), (std::vector<std::string>{"alpha", "gamma"}));
+    children.clear();
+    EXPECT_TRUE(children.empty());
+}
+
+// Both ways of sorting (a short range and a long one) keep, of equal names, the last appended.
+TEST(AttributeChildren, RestoringOrderKeepsTheLastOfEqualNames) {
+    for (int count : {5, 16, 17, 500}) {
+        SCOPED_TRACE(count);
+        AttributeChildren children;
+        for (int round = 0; round < 3; ++round)
+            for (int i = count - 1; i >= 0; --i)
+                children.appendUnordered("n" + std::to_string(100000 + i), integer(round * 1000000 + i));
+        children.restoreOrder();
+        ASSERT_EQ(children.size(), static_cast<std::size_t>(count));
+        int i = 0;
+        for (const auto& [name, node] : children) {
+            EXPECT_EQ(name, "n" + std::to_string(100000 + i));
+            EXPECT_EQ(static_cast<const IntegerAttribute&>(*node).value(), 2000000 + i);
+            ++i;
+        }
+    }
+}
+
+TEST(AttributeChildren, NodesKeepTheirAddressWhileEntriesMove) {
+    AttributeTree tree;
+    const AttributeNode* last = tree.setInteger("z", 1);
+    for (int i = 0; i < 1000; ++i)
+        tree.setInteger(("a" + std::to_string(i)).c_str(), i);  // each one inserted before "z"
+    EXPECT_EQ(tree.find("z"), last);
+    EXPECT_EQ(tree.childCount(), 1001u);
+}
+
+// Node memory is reused per thread; a node may still be freed by any thread.
+TEST(AttributeChildren, TreesMadeOnOneThreadMayBeDestroyedOnAnother) {
+    auto build = [](int salt) {
+        auto tree = std::make_unique<AttributeTree>();
+        for (int i = 0; i < 2000; ++i) {
+            const std::string name = "k" + std::to_string(i);
+            switch (i % 4) {
+            case 0: tree->setText(name.c_str(), ("text " + std::to_string(i + salt)).c_str()); break;
+            case 1: tree->setInteger(name.c_str(), i + salt); break;
+            case 2: tree->setBinary(name.c_str(), 3, "abc"); break;
+            default: tree->setInteger((name + ".inner").c_str(), i + salt); break;
+            }
+        }
+        return tree;
+    };
+    std::unique_ptr<AttributeTree> made;
+    std::thread maker([&] { made = build(1); });
+    maker.join();
+    std::thread destroyer([&] { made.reset(); });
+    destroyer.join();
+    for (int round = 0; round < 3; ++round) {
+        std::unique_ptr<AttributeTree> tree;
+        std::thread again([&] {
+            tree = build(round);
+            auto copy = tree->clone(1, -1);
+            tree = std::unique_ptr<AttributeTree>(static_cast<AttributeTree*>(copy.release()));
+        });
+        again.join();
+        EXPECT_EQ(tree->getText("k8"), "text " + std::to_string(8 + round));
+        EXPECT_EQ(tree->getInteger("k1997"), 1997 + round);
+        EXPECT_EQ(tree->getInteger("k3.inner"), 3 + round);
+        EXPECT_EQ(static_cast<const BinaryAttribute*>(tree->find("k2"))->length(), 3u);
+    }
+}
+
+}  // namespace
