@@ -18,6 +18,18 @@ bool endsWithDll(const std::string& s) {
   return s.size() >= 4 && ::strcasecmp(s.c_str() + s.size() - 4, ".dll") == 0;
 }
 
+// The folder of the shared object (or program) that holds this code, with its slash;
+// "" when it cannot be told.
+std::string folderOfThisObject() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&recordLoadError), &info) == 0 || info.dli_fname == nullptr) {
+    return {};
+  }
+  const std::string path = info.dli_fname;
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 }  // namespace
 
 std::string sharedLibraryFileName(const std::string& name) {
@@ -42,8 +54,24 @@ ModuleHandle loadLibrary(const char* fileName) {
   }
   const std::string mapped = sharedLibraryFileName(fileName);
   ModuleHandle module = ::dlopen(mapped.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) recordLoadError();
-  return module;
+  if (module != nullptr) return module;
+  recordLoadError();
+  // A bare name that the search path does not find is looked for beside the library
+  // that asks for it: the libraries we load are installed next to ours. (The run path
+  // of our library says the same, but an interposed dlopen, as under the sanitizers,
+  // searches on behalf of another object and misses it.)
+  if (mapped.find('/') == std::string::npos) {
+    const std::string folder = folderOfThisObject();
+    if (!folder.empty()) {
+      const std::string besideUs = folder + mapped;
+      module = ::dlopen(besideUs.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (module != nullptr) {
+        tlsLoadError.clear();
+        return module;
+      }
+    }
+  }
+  return nullptr;
 }
 
 ProcAddress getProcAddress(ModuleHandle module, const char* name) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/DynamicLibrary.h"
@@ -47,6 +50,28 @@ TEST(DynamicLibrary, LoadsFromTheSearchPathAndLooksUpByNameAndOrdinal) {
   EXPECT_TRUE(moved.loaded());
   moved.reset();
   EXPECT_FALSE(moved.loaded());
+}
+
+// A bare name that is not on the search path is found beside the object that holds the
+// loading code (here the test program, which links the layer statically).
+TEST(DynamicLibrary, BareNameIsFoundBesideTheLoadingObject) {
+  namespace fs = std::filesystem;
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  const fs::path sample = fs::path(BRINDLE_BUILD_DIR) / "lib" / "libbrplatformSample.so";
+  ASSERT_TRUE(fs::exists(sample)) << sample;
+  const std::string baseName = "brplatformBeside" + std::to_string(::getpid());
+  const fs::path beside = self.parent_path() / ("lib" + baseName + ".so");
+  fs::copy_file(sample, beside, fs::copy_options::overwrite_existing);
+  struct RemoveAtEnd {
+    fs::path path;
+    ~RemoveAtEnd() { std::error_code ignored; fs::remove(path, ignored); }
+  } cleanup{beside};
+
+  DynamicLibrary library(baseName + ".dll");
+  ASSERT_TRUE(library.loaded()) << platform::lastLoadError();
+  auto answer = library.function<int (*)()>("sampleAnswer");
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer(), 42);
 }
 
 TEST(DynamicLibrary, FreeFunctionsReportFailureWithNulls) {
