@@ -22,8 +22,6 @@ namespace {
 using fixtures::FakeReportServer;
 using fixtures::ScriptedReply;
 
-enum class Discipline { Login, PerCall, OnSession };
-
 struct Operation {
     const char* name;
     Discipline discipline;
@@ -175,49 +173,16 @@ std::vector<Outcome> runWithFaults(const Operation& op, const std::vector<Fault>
     return outcomes;
 }
 
-// The outcome the session rules prescribe for a call whose exchange broke in transport.
 void expectTransportFailure(const Operation& op, const Outcome& outcome, const std::string& where) {
-    switch (op.discipline) {
-    case Discipline::Login:
-        EXPECT_EQ(outcome.kind, Outcome::Kind::Returned) << where << ": " << outcome;
-        EXPECT_EQ(outcome.code, 4) << where << ": " << outcome;
-        EXPECT_FALSE(outcome.sessionAfter) << where << ": " << outcome;
-        break;
-    case Discipline::PerCall:
-        EXPECT_EQ(outcome.kind, Outcome::Kind::TransportFailure) << where << ": " << outcome;
-        EXPECT_FALSE(outcome.sessionAfter) << where << ": " << outcome;
-        break;
-    case Discipline::OnSession:
-        EXPECT_EQ(outcome.kind, Outcome::Kind::TransportFailure) << where << ": " << outcome;
-        EXPECT_TRUE(outcome.sessionAfter) << where << ": " << outcome;
-        break;
-    }
+    robustness::expectTransportFailure(op.discipline, outcome, where);
 }
 
 void expectNormal(const Operation& op, const Outcome& outcome, const std::string& where) {
-    EXPECT_EQ(outcome.kind, Outcome::Kind::Returned) << where << ": " << outcome;
-    EXPECT_EQ(outcome.code, op.expected) << where << ": " << outcome;
-    const bool keepsSession = op.discipline == Discipline::OnSession || op.discipline == Discipline::Login;
-    EXPECT_EQ(outcome.sessionAfter, keepsSession) << where << ": " << outcome;
+    robustness::expectNormal(op.discipline, op.expected, outcome, where);
 }
 
-// Any documented ending: a code, a transport failure or a reply lacking a field; and the session
-// rules: no per-call session survives, a login keeps its session only on 0, the current session
-// of the object functions stays.
 void expectDocumented(const Operation& op, const Outcome& outcome, const std::string& where) {
-    EXPECT_NE(outcome.kind, Outcome::Kind::OtherException) << where;
-    switch (op.discipline) {
-    case Discipline::Login:
-        EXPECT_EQ(outcome.sessionAfter, outcome.kind == Outcome::Kind::Returned && outcome.code == 0)
-            << where << ": " << outcome;
-        break;
-    case Discipline::PerCall:
-        EXPECT_FALSE(outcome.sessionAfter) << where << ": " << outcome;
-        break;
-    case Discipline::OnSession:
-        EXPECT_TRUE(outcome.sessionAfter) << where << ": " << outcome;
-        break;
-    }
+    robustness::expectDocumented(op.discipline, outcome, where);
 }
 
 class FaultTable : public RobustnessTest, public ::testing::WithParamInterface<Operation> {};

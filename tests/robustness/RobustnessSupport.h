@@ -115,6 +115,56 @@ inline std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
     return out << (outcome.sessionAfter ? ", a session current" : ", no session current");
 }
 
+// How a function meets the session rules: a login makes the current session (and keeps it only
+// on success), a per-call function makes one of its own and leaves none, the object functions
+// work on the current one and keep it.
+enum class Discipline { Login, PerCall, OnSession };
+
+// The outcome the session rules prescribe for a call whose exchange broke in transport.
+inline void expectTransportFailure(Discipline discipline, const Outcome& outcome, const std::string& where) {
+    switch (discipline) {
+    case Discipline::Login:
+        EXPECT_EQ(outcome.kind, Outcome::Kind::Returned) << where << ": " << outcome;
+        EXPECT_EQ(outcome.code, 4) << where << ": " << outcome;
+        EXPECT_FALSE(outcome.sessionAfter) << where << ": " << outcome;
+        break;
+    case Discipline::PerCall:
+        EXPECT_EQ(outcome.kind, Outcome::Kind::TransportFailure) << where << ": " << outcome;
+        EXPECT_FALSE(outcome.sessionAfter) << where << ": " << outcome;
+        break;
+    case Discipline::OnSession:
+        EXPECT_EQ(outcome.kind, Outcome::Kind::TransportFailure) << where << ": " << outcome;
+        EXPECT_TRUE(outcome.sessionAfter) << where << ": " << outcome;
+        break;
+    }
+}
+
+inline void expectNormal(Discipline discipline, std::int32_t expected, const Outcome& outcome,
+                         const std::string& where) {
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Returned) << where << ": " << outcome;
+    EXPECT_EQ(outcome.code, expected) << where << ": " << outcome;
+    EXPECT_EQ(outcome.sessionAfter, discipline != Discipline::PerCall) << where << ": " << outcome;
+}
+
+// Any documented ending: a code, a transport failure or a reply lacking a field; and the session
+// rules: no per-call session survives, a login keeps its session only on 0, the current session
+// of the object functions stays.
+inline void expectDocumented(Discipline discipline, const Outcome& outcome, const std::string& where) {
+    EXPECT_NE(outcome.kind, Outcome::Kind::OtherException) << where;
+    switch (discipline) {
+    case Discipline::Login:
+        EXPECT_EQ(outcome.sessionAfter, outcome.kind == Outcome::Kind::Returned && outcome.code == 0)
+            << where << ": " << outcome;
+        break;
+    case Discipline::PerCall:
+        EXPECT_FALSE(outcome.sessionAfter) << where << ": " << outcome;
+        break;
+    case Discipline::OnSession:
+        EXPECT_TRUE(outcome.sessionAfter) << where << ": " << outcome;
+        break;
+    }
+}
+
 // Every test starts and ends without a current session.
 class RobustnessTest : public ::testing::Test {
 protected:
