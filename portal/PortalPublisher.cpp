@@ -193,16 +193,28 @@ bool PortalPublisher::ConnectPortal(CString& error) {
     m_strTicket.Empty();
     if (!SignOn(error)) {
       error = PortalMessage(IDS_SIGN_ON_FAILED);
+      ShutDownAfterFailedLogOn();
       return false;
     }
     result = LogOnToPortal(handle);
   }
   if (result != LC_OK) {
     error = PortalMessage(IDS_PORTAL_LOGON_FAILED);
+    ShutDownAfterFailedLogOn();
     return false;
   }
   m_hPortal = handle;
   return true;
+}
+
+// The connection library keeps its set-up for the whole process. Left set up after a failed
+// log-on, every later publication in this process would log on to that same address again,
+// whatever address it was given; shutting down makes the next one set up afresh.
+void PortalPublisher::ShutDownAfterFailedLogOn() { m_services.portal->ShutDown(); }
+
+CString PortalPublisher::FailureText(const CString& error) {
+  if (!error.IsEmpty()) return error;
+  return "The portal's answer could not be read.";
 }
 
 void PortalPublisher::ClosePortal() {

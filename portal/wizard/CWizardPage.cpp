@@ -24,7 +24,7 @@ void CWizardPage::DoDataExchange(CDataExchange*) {}
 bool CWizardPage::RunFinishSequence(PortalPublisher& publisher) {
   CString error;
   if (!publisher.Publish(error)) {
-    MessageBox(error);
+    MessageBox(PortalPublisher::FailureText(error));
     OnFinishFailed();
     return false;
   }

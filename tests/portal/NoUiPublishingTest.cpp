@@ -59,6 +59,20 @@ TEST(PublishWithoutUi, FailureLeavesHostStringsAndReportsWhy) {
   EXPECT_EQ(portalAddress, "portal.example:8020");
 }
 
+// A portal answer without a result element fails the run without a text of its own: the
+// host still learns why, and a text its string held before the call is not taken for it.
+TEST(PublishWithoutUi, AnswerWithoutAResultStillReportsAFailureText) {
+  PortalScript script;
+  script.replies["CreateNewsItem"] = "<Other/>";
+  CString portalAddress, error = "left from an earlier call", newsItemId;
+  EXPECT_EQ(PublishWithoutUi("Sales", "", "Public/Sales", "reports:8010", &portalAddress,
+                             &FakeSaveReport, 3, "ann", "pw", &error, &newsItemId,
+                             script.Services()),
+            0);
+  EXPECT_EQ(error, "The portal's answer could not be read.");
+  EXPECT_EQ(newsItemId, "");
+}
+
 TEST(PublishWithoutUi, FailedRollbackKeepsTheHostsId) {
   PortalScript script;
   script.publishResult = 4;
