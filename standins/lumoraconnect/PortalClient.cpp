@@ -1,5 +1,7 @@
 #include "standins/lumoraconnect/PortalClient.h"
 
+#include <poll.h>
+
 #include "standins/common/HttpReader.h"
 #include "standins/common/NetIo.h"
 
@@ -45,21 +47,26 @@ int32_t PortalClient::exchange(const std::string& target, const std::string& bod
     if (locale && *locale) headers.emplace_back("Accept-Language", locale);
     std::string wire = HttpMessage::formatRequest("POST", target, host_ + ":" + std::to_string(port_), headers, body);
 
-    bool reused = connection_.valid();
+    // A request is never sent twice: the portal may have acted on the first one even when its
+    // answer was lost. A kept connection that the portal has closed meanwhile is noticed
+    // before writing and replaced.
+    if (connection_.valid() && !keptConnectionUsable()) connection_.reset();
     bool keep = false;
-    bool unanswered = false;
-    int32_t rc = exchangeOnce(wire, status, answer, keep, unanswered);
-    // A kept connection the portal closed meanwhile fails before any answer: try a new one.
-    if (rc == LC_CONNECT_FAILED && reused && unanswered)
-        rc = exchangeOnce(wire, status, answer, keep, unanswered);
+    int32_t rc = exchangeOnce(wire, status, answer, keep);
     if (!keep) connection_.reset();
     return rc;
 }
 
-int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::string& answer, bool& keep,
-                                   bool& unanswered) {
+// An idle kept connection has nothing to read; a readable one was closed by the portal (or
+// carries bytes nobody asked for), either way it cannot carry the next request.
+bool PortalClient::keptConnectionUsable() const {
+    pollfd entry{connection_.get(), POLLIN, 0};
+    const int ready = ::poll(&entry, 1, 0);
+    return ready == 0;
+}
+
+int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::string& answer, bool& keep) {
     keep = false;
-    unanswered = true;
     if (!connection_) {
         std::string error;
         connection_ = netio::connectTcp(host_, port_, ConnectTimeoutMs, error);
@@ -75,11 +82,9 @@ int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::st
     HttpMessage response;
     HttpReader::Result r = reader.readResponse(response);
     if (r == HttpReader::Result::Closed || r == HttpReader::Result::Failed) {
-        unanswered = r == HttpReader::Result::Closed;
         connection_.reset();
         return LC_CONNECT_FAILED;
     }
-    unanswered = false;
     if (r != HttpReader::Result::Ok) {
         connection_.reset();
         return LC_BAD_REPLY;

@@ -36,12 +36,12 @@ public:
     std::mutex& mutex() { return mutex_; }
 
 private:
-    // One exchange; status and body of the answer. Reuses the kept connection and, when that
-    // turns out to be closed by the portal before any answer came, tries once on a new one.
+    // One exchange; status and body of the answer. Reuses the kept connection unless the
+    // portal has closed it; a request is sent at most once.
     int32_t exchange(const std::string& target, const std::string& body, const char* locale, int& status,
                      std::string& answer);
-    int32_t exchangeOnce(const std::string& wire, int& status, std::string& answer, bool& keep,
-                         bool& unanswered);
+    int32_t exchangeOnce(const std::string& wire, int& status, std::string& answer, bool& keep);
+    bool keptConnectionUsable() const;
 
     std::string host_;
     std::uint16_t port_;
