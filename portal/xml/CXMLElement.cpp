@@ -5,7 +5,16 @@
 
 #include "portal/xml/CXMLDocument.h"
 #include "portal/xml/CXMLSource.h"
+#include "portal/xml/XMLByteScan.h"
 #include "portal/xml/XMLFlags.h"
+
+// Steps of the parse that are called from one place each, in every node: worth no call of
+// their own.
+#if defined(__GNUC__)
+#define XML_PARSE_STEP inline __attribute__((always_inline))
+#else
+#define XML_PARSE_STEP inline
+#endif
 
 namespace {
 
@@ -45,10 +54,6 @@ bool IsSpace(char c) {
     return kClasses.of[static_cast<unsigned char>(c)] & kSpace;
 }
 
-bool IsNameEnd(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 bool IsTextBlank(char c) {
     return kClasses.of[static_cast<unsigned char>(c)] & kTextBlank;
 }
@@ -62,81 +67,16 @@ bool IsBlankRun(std::string_view run) {
     return true;
 }
 
-// The first byte in [begin, end) equal to one of wanted, or nullptr. Eight bytes at a time: a
-// byte of (word ^ pattern) is zero where the word holds the wanted byte, and the lowest flag of
-// the zero-byte test is exact.
-template <typename... Bytes>
-inline const char* FindAny(const char* begin, const char* end, Bytes... wanted) {
-    const char* p = begin;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHighs = 0x8080808080808080ull;
-    while (end - p >= 8) {
-        uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        uint64_t hits = 0;
-        for (char c : {wanted...}) {
-            const uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
-            hits |= (x - kOnes) & ~x & kHighs;
-        }
-        if (hits) {
-            return p + (__builtin_ctzll(hits) >> 3);
-        }
-        p += 8;
-    }
-#endif
-    for (; p < end; ++p) {
-        for (char c : {wanted...}) {
-            if (*p == c) {
-                return p;
-            }
-        }
-    }
-    return nullptr;
-}
-
-// Where a scan stopped, with the line feeds it passed.
-struct Scan {
-    const char* stop = nullptr;   // the byte found, or the end
-    bool found = false;
-    size_t lineFeeds = 0;
-    const char* lineStart = nullptr;   // just after the last line feed passed
-};
-
-// Scans [begin, end) up to the first terminator byte, counting line feeds on the way.
-template <typename... Bytes>
-inline Scan ScanTo(const char* begin, const char* end, Bytes... terminators) {
-    Scan scan;
-    scan.lineStart = begin;
-    const char* p = begin;
-    for (;;) {
-        const char* hit = FindAny(p, end, '\n', terminators...);
-        if (!hit) {
-            scan.stop = end;
-            return scan;
-        }
-        if (*hit == '\n' && ((*hit != terminators) && ...)) {
-            ++scan.lineFeeds;
-            scan.lineStart = hit + 1;
-            p = hit + 1;
-            continue;
-        }
-        scan.stop = hit;
-        scan.found = true;
-        return scan;
-    }
-}
-
-inline const char* FindByte(const char* begin, const char* end, char wanted) {
-    return FindAny(begin, end, wanted);
-}
+using xmlscan::FindFirst;
+using xmlscan::SameBytes;
+using xmlscan::ScanTo;
 
 inline size_t FindByte(std::string_view text, char wanted, size_t from = 0) {
     if (from >= text.size()) {
         return std::string_view::npos;
     }
-    const char* found = FindByte(text.data() + from, text.data() + text.size(), wanted);
-    return found ? static_cast<size_t>(found - text.data()) : std::string_view::npos;
+    const void* found = std::memchr(text.data() + from, wanted, text.size() - from);
+    return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
 }
 
 inline std::string_view TrimLeft(std::string_view text) {
@@ -168,67 +108,158 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// Replaces the contents of a buffer by bytes from elsewhere (never from the buffer itself).
+// Copies count bytes between buffers that do not overlap; short runs without a library call.
+inline void CopyBytes(char* to, const char* from, size_t count) {
+    if (count >= 8 && count <= 16) {
+        uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + count - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + count - 8, &tail, 8);
+    } else if (count >= 4 && count < 8) {
+        uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + count - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + count - 4, &tail, 4);
+    } else if (count < 4) {
+        for (size_t i = 0; i < count; ++i) {
+            to[i] = from[i];
+        }
+    } else {
+        std::memcpy(to, from, count);
+    }
+}
+
+// Replaces the contents of a buffer by bytes from elsewhere (never from the buffer itself). A
+// reused buffer that already holds at least as many bytes is written over and cut to length,
+// which needs no call into the string library.
 inline void AssignBytes(std::string& buffer, const char* bytes, size_t count) {
+    if (count <= buffer.size()) {
+        CopyBytes(&buffer[0], bytes, count);
+        buffer.erase(count);
+        return;
+    }
     buffer.clear();
     buffer.append(bytes, count);
 }
 
-// One pass from left to right: "&amp;", "&gt;", "&lt;" and "&quot;" become the byte they name;
-// what a replacement produced is not looked at again, and every other "&" stays as written.
-void DecodeEntities(std::string_view text, std::string& out) {
-    out.clear();
-    size_t from = 0;
-    for (size_t amp = FindByte(text, '&'); amp != std::string_view::npos; amp = FindByte(text, '&', amp + 1)) {
-        const std::string_view tail = text.substr(amp + 1);
-        char byte = 0;
-        size_t length = 0;
-        switch (tail.empty() ? '\0' : tail[0]) {
-        case 'a':
-            byte = '&', length = StartsWith(tail, "amp;") ? 5 : 0;
-            break;
-        case 'l':
-            byte = '<', length = StartsWith(tail, "lt;") ? 4 : 0;
-            break;
-        case 'g':
-            byte = '>', length = StartsWith(tail, "gt;") ? 4 : 0;
-            break;
-        case 'q':
-            byte = '"', length = StartsWith(tail, "quot;") ? 6 : 0;
-            break;
-        default:
+inline void AssignBytes(std::string& buffer, std::string_view bytes) {
+    AssignBytes(buffer, bytes.data(), bytes.size());
+}
+
+// The length of the entity "&amp;", "&gt;", "&lt;" or "&quot;" at p (which holds "&") and the
+// byte it names; 0 for any other "&".
+inline size_t EntityAt(const char* p, const char* end, char& byte) {
+    const size_t left = static_cast<size_t>(end - p);
+    switch (left > 1 ? p[1] : '\0') {
+    case 'a':
+        byte = '&';
+        return left >= 5 && p[2] == 'm' && p[3] == 'p' && p[4] == ';' ? 5 : 0;
+    case 'l':
+        byte = '<';
+        return left >= 4 && p[2] == 't' && p[3] == ';' ? 4 : 0;
+    case 'g':
+        byte = '>';
+        return left >= 4 && p[2] == 't' && p[3] == ';' ? 4 : 0;
+    case 'q':
+        byte = '"';
+        return left >= 6 && p[2] == 'u' && p[3] == 'o' && p[4] == 't' && p[5] == ';' ? 6 : 0;
+    default:
+        return 0;
+    }
+}
+
+// Moves count bytes from read down to write (write <= read) and advances write past them.
+inline void MoveDown(char*& write, const char* read, size_t count) {
+    if (write != read) {
+        if (count <= 16) {
+            for (size_t i = 0; i < count; ++i) {
+                write[i] = read[i];
+            }
+        } else {
+            std::memmove(write, read, count);
+        }
+    }
+    write += count;
+}
+
+// Rewrites a copied text in place from index `from` (the first byte that may change) on. With
+// Decode, "&amp;", "&gt;", "&lt;" and "&quot;" become the byte they name, in one pass from left to
+// right: what a replacement produced is not looked at again, and every other "&" stays. With
+// Normalise, a carriage return/line feed pair becomes one space and each remaining carriage
+// return, line feed and tab one space. Decoding first and normalising after gives the same bytes
+// as doing both in this one pass: entities neither hold nor produce those bytes, so the pairs
+// are the same before and after decoding. The text only ever shrinks.
+template <bool Decode, bool Normalise>
+void RewriteInPlace(std::string& text, size_t from) {
+    char* const data = &text[0];
+    const char* const end = data + text.size();
+    const char* read = data + from;
+    char* write = data + from;
+    for (;;) {
+        const char* special = Normalise ? (Decode ? FindFirst<'&', '\r', '\n', '\t'>(read, end, end)
+                                                  : FindFirst<'\r', '\n', '\t'>(read, end, end))
+                                        : FindFirst<'&'>(read, end, end);
+        MoveDown(write, read, static_cast<size_t>(special - read));
+        read = special;
+        if (read == end) {
             break;
         }
-        if (length == 0) {
+        const char c = *read;
+        if (Decode && c == '&') {
+            char byte = 0;
+            const size_t length = EntityAt(read, end, byte);
+            *write++ = length ? byte : '&';
+            read += length ? length : 1;
             continue;
         }
-        out.append(text.data() + from, amp - from);
-        out.push_back(byte);
-        from = amp + length;
-        amp = from - 1;
+        // A carriage return, line feed or tab.
+        *write++ = ' ';
+        read += (c == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
     }
-    out.append(text.data() + from, text.size() - from);
+    const size_t length = static_cast<size_t>(write - data);
+    if (length != text.size()) {
+        text.resize(length);
+    }
 }
 
-bool HasEntity(std::string_view text) {
-    return FindByte(text.data(), text.data() + text.size(), '&') != nullptr;
-}
-
-// Carriage return/line feed pairs become one space, remaining carriage returns, line feeds and
-// tabs one space each.
-void NormaliseAttributeValue(std::string& value) {
-    size_t write = 0;
-    for (size_t read = 0; read < value.size(); ++read) {
-        char c = value[read];
-        if (c == '\r' && read + 1 < value.size() && value[read + 1] == '\n') {
-            ++read;
-            c = ' ';
-        } else if (c == '\r' || c == '\n' || c == '\t') {
-            c = ' ';
+// Stores text into out with the rewriting of RewriteInPlace applied from index `from` on. The
+// rewritten bytes are built in scratch (kept large from one use to the next) and then copied
+// into out, which thereby keeps its own buffer when that is large enough.
+template <bool Decode, bool Normalise>
+void AssignRewritten(std::string& out, std::string_view text, size_t from, std::string& scratch) {
+    if (scratch.size() < text.size()) {
+        scratch.resize(text.size());
+    }
+    char* const data = &scratch[0];
+    CopyBytes(data, text.data(), from);
+    char* write = data + from;
+    const char* read = text.data() + from;
+    const char* const end = text.data() + text.size();
+    while (read != end) {
+        const char* special = Normalise ? (Decode ? FindFirst<'&', '\r', '\n', '\t'>(read, end, end)
+                                                  : FindFirst<'\r', '\n', '\t'>(read, end, end))
+                                        : FindFirst<'&'>(read, end, end);
+        const size_t plain = static_cast<size_t>(special - read);
+        CopyBytes(write, read, plain);
+        write += plain;
+        read = special;
+        if (read == end) {
+            break;
         }
-        value[write++] = c;
+        const char c = *read;
+        if (Decode && c == '&') {
+            char byte = 0;
+            const size_t length = EntityAt(read, end, byte);
+            *write++ = length ? byte : '&';
+            read += length ? length : 1;
+            continue;
+        }
+        *write++ = ' ';   // a carriage return, line feed or tab
+        read += (c == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
     }
-    value.resize(write);
+    AssignBytes(out, data, static_cast<size_t>(write - data));
 }
 
 bool IsAcceptedRootVersion(const std::string& value) {
@@ -259,8 +290,16 @@ struct CXMLElement::ParseState {
     const CXMLSource* source = nullptr;
     uint32_t flags = 0;
     const char* text = nullptr;   // the whole text when the source holds it in one block
+    const char* end = nullptr;    // text + length when text is set
     uint32_t length = 0;
     std::string item;             // an item copied out of the source; one buffer for the whole parse
+    // Scans of the item being analysed may read blocks up to here: the end of the whole text when
+    // the item lies in it, else the end of the item.
+    const char* itemLimit = nullptr;
+    // What reading the item found out about it already, when it was read in place.
+    bool itemScanned = false;
+    size_t itemBlank = 0;          // index of the first blank; the item's length when there is none
+    bool itemHasEquals = false;
 
     char At(uint64_t offset) const {
         if (offset >= length) {
@@ -295,13 +334,19 @@ CXMLElement::CXMLElement(XMLNodeKind kind, CXMLDocument* document)
 CXMLElement::~CXMLElement() = default;
 
 // Pooled elements come from the document's pool and are reachable only through its tree, so the
-// pool can take them all back when the tree goes. Every other element is a heap object.
-CXMLElement* CXMLElement::Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled) {
+// pool can take them all back when the tree goes. Every other element is a heap object. A pooled
+// element's name and value still hold the bytes of its last use: emptied here, unless the parser
+// takes the element (ParseNode writes both on every path, over the old bytes where they suffice).
+CXMLElement* CXMLElement::Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool forParse) {
     if (pooled && document) {
         CXMLElement* element = document->m_pool.Take();
         if (element) {
             element->Reinitialise(kind, document);
             element->m_pooled = true;
+            if (!forParse) {
+                element->m_name.clear();
+                element->m_value.clear();
+            }
         }
         return element;
     }
@@ -320,38 +365,33 @@ void CXMLElement::Reinitialise(XMLNodeKind kind, CXMLDocument* document) {
     m_selfClosed = false;
 }
 
-// Empties the element but keeps its buffers; children go back to the pool first.
+// Empties the element but keeps its buffers; children go back to the pool first. Name and value
+// keep their old bytes until the element is handed out again (see Allocate).
 void CXMLElement::PrepareForReuse() {
     m_children.clear();
     m_attributeCount = 0;
-    m_name.clear();
-    m_value.clear();
     m_pParent = nullptr;
     m_pNextSibling = nullptr;
 }
 
-// Drops the element's contents without destroying its children: they belong to a tree that
-// the pool has taken back as a whole.
-void CXMLElement::ForgetContents() noexcept {
-    for (Owned& child : m_children) {
-        (void)child.release();
-    }
-    m_children.clear();
-    m_attributeCount = 0;
-    m_name.clear();
-    m_value.clear();
-}
-
 CXMLElement* CXMLElement::NewElement(CXMLElement& parent, XMLNodeKind kind) {
-    CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled);
+    CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled, false);
     if (element) {
         parent.AppendChild(Owned(element));
     }
     return element;
 }
 
+CXMLElement* CXMLElement::NewChildToParse(XMLNodeKind kind) {
+    CXMLElement* element = Allocate(kind, m_pDocument, m_pooled, true);
+    if (element) {
+        AppendChild(Owned(element));
+    }
+    return element;
+}
+
 std::unique_ptr<CXMLElement> CXMLElement::NewElement(XMLNodeKind kind, CXMLDocument* document) {
-    return std::unique_ptr<CXMLElement>(Allocate(kind, document, false));
+    return std::unique_ptr<CXMLElement>(Allocate(kind, document, false, false));
 }
 
 CXMLElement* CXMLElement::AddChild(std::unique_ptr<CXMLElement> child) {
@@ -405,14 +445,20 @@ void CXMLElement::Clear() {
     m_attributeCount = 0;
     m_name.clear();
     m_value.clear();
+    m_staleValue = false;
 }
 
 bool CXMLElement::AddAttribute(std::string_view name, std::string_view value) {
-    return StoreAttribute(name, value, false);
+    return StoreAttribute(name, value, false, kFindSpecial);
 }
 
-// Entity decoding, when asked for, writes straight into the attribute's own buffer.
-bool CXMLElement::StoreAttribute(std::string_view name, std::string_view value, bool decode) {
+// The value is copied once into the attribute's own buffer and, from its first entity, line
+// break or tab on (`special`: its index, npos when there is none, kFindSpecial when not known
+// yet), decoded and normalised there.
+XML_PARSE_STEP bool CXMLElement::StoreAttribute(std::string_view name, std::string_view value, bool decode, size_t special) {
+    if (m_attributeCount == UINT32_MAX) {
+        return false;   // the count is 32 bits wide; no real text comes near this
+    }
     // Storing into the next free slot reuses the buffers of attributes from an earlier parse.
     if (m_attributeCount == m_attributes.size()) {
         const CXMLAttribute* before = m_attributes.data();
@@ -424,18 +470,22 @@ bool CXMLElement::StoreAttribute(std::string_view name, std::string_view value, 
         }
     }
     CXMLAttribute& slot = m_attributes[m_attributeCount];
-    AssignBytes(slot.m_name, name.data(), name.size());
-    const char* valueEnd = value.data() + value.size();
-    const char* special = FindAny(value.data(), valueEnd, '&', '\r', '\n', '\t');
-    const bool entity = special && FindAny(special, valueEnd, '&');
-    const bool lineBreakOrTab = special && FindAny(special, valueEnd, '\r', '\n', '\t');
-    if (decode && entity) {
-        DecodeEntities(value, slot.m_value);
-    } else {
-        AssignBytes(slot.m_value, value.data(), value.size());
+    AssignBytes(slot.m_name, name);
+    if (special == kFindSpecial) {
+        const char* end = value.data() + value.size();
+        const char* found = FindFirst<'&', '\r', '\n', '\t'>(value.data(), end, end);
+        special = found == end ? std::string_view::npos : static_cast<size_t>(found - value.data());
     }
-    if (lineBreakOrTab) {
-        NormaliseAttributeValue(slot.m_value);
+    if (special == std::string_view::npos) {
+        AssignBytes(slot.m_value, value);
+    } else {
+        std::string ownScratch;
+        std::string& scratch = m_pDocument ? m_pDocument->m_rewriteBuffer : ownScratch;
+        if (decode) {
+            AssignRewritten<true, true>(slot.m_value, value, special, scratch);
+        } else {
+            AssignRewritten<false, true>(slot.m_value, value, special, scratch);
+        }
     }
     if (!m_pParent && slot.m_name == "version" && !IsAcceptedRootVersion(slot.m_value)) {
         return false;
@@ -514,33 +564,54 @@ bool CXMLElement::Parse(const XMLPosition& start, const CXMLSource& source) {
     state.flags = m_pDocument ? m_pDocument->GetFlags() : 0;
     state.text = source.GetContiguousText();
     state.length = source.GetLength();
+    state.end = state.text ? state.text + state.length : nullptr;
     return ParseNode(start, source, state, Depth());
 }
 
+// Begins like Clear, except for name and value, whose buffers' old bytes can so be written over
+// instead of appended to: the name is written on every path (emptied, or set by the tag
+// analysis), and the value, when nothing has set it by the end, is emptied then.
 bool CXMLElement::ParseNode(const XMLPosition& start, const CXMLSource& source, ParseState& state, int depth) {
-    Clear();
+    m_staleValue = true;
+    const bool parsed = ParseNodeContents(start, source, state, depth);
+    if (m_staleValue) {
+        m_value.clear();
+        m_staleValue = false;
+    }
+    return parsed;
+}
+
+XML_PARSE_STEP bool CXMLElement::ParseNodeContents(const XMLPosition& start, const CXMLSource& source, ParseState& state,
+                                           int depth) {
+    m_closed = false;
+    m_children.clear();
+    m_attributeCount = 0;
     m_selfClosed = false;
     m_whitespaceOnly = false;
     if (start.offset >= state.length) {
+        m_name.clear();
         ReportError(kNoMoreBytes);
         return false;
     }
     if (m_kind == XML_KIND_UNKNOWN) {
+        m_name.clear();
         ReportError(kUnknownKind);
         return false;
     }
     m_start = start;
     m_current = start;
     if (m_kind == XML_KIND_TEXT) {
+        m_name.clear();
         ParseText(source, state);
         return true;
     }
     std::string_view item;
     if (!ReadItem(source, state, item)) {
+        m_name.clear();
         ReportError(kNoTerminator);
         return false;
     }
-    if (!AnalyseTag(item, source)) {
+    if (!AnalyseTag(item, source, state)) {
         ReportError(kCannotParseTag);
         Clear();
         return false;
@@ -569,8 +640,11 @@ void CXMLElement::ParseText(const CXMLSource& source, const ParseState& state) {
             run = Trim(run);
         }
         AssignBytes(m_value, run.data(), run.size());
+        m_staleValue = false;
         return;
     }
+    m_value.clear();
+    m_staleValue = false;
     for (;;) {
         if (m_current.offset >= state.length) {
             return;
@@ -594,73 +668,82 @@ void CXMLElement::ParseText(const CXMLSource& source, const ParseState& state) {
 // Reads the item at the current position: a comment through "-->", a CDATA section through the
 // first "]]>", anything else through the next ">". Tags of a text held in one block are used in
 // place; the rest is copied into state.item by the source.
-bool CXMLElement::ReadItem(const CXMLSource& source, ParseState& state, std::string_view& item) {
+XML_PARSE_STEP bool CXMLElement::ReadItem(const CXMLSource& source, ParseState& state, std::string_view& item) {
     const uint64_t at = m_current.offset;
-    if (state.Holds(at + 1, "!--")) {
-        const bool read = source.ReadUntil(m_current, kCommentEnd, state.item);
-        item = state.item;
-        return read;
-    }
-    if (state.Holds(at + 1, kCDataStart.substr(1))) {
-        const bool read = source.ReadUntil(m_current, kCDataEnd, state.item);
-        item = state.item;
-        return read;
+    state.itemScanned = false;
+    if (state.At(at + 1) == '!') {
+        const bool comment = state.Holds(at + 2, "--");
+        if (comment || state.Holds(at + 2, kCDataStart.substr(2))) {
+            const bool read = source.ReadUntil(m_current, comment ? kCommentEnd : kCDataEnd, state.item);
+            item = state.item;
+            state.itemLimit = state.item.data() + state.item.size();
+            return read;
+        }
     }
     if (state.text) {
         const char* begin = state.text + at;
-        const Scan scan = ScanTo(begin, state.text + state.length, '>');
-        const char* end = scan.found ? scan.stop + 1 : scan.stop;
+        const xmlscan::TagScan tag = xmlscan::ScanTag(begin, state.end, state.end);
+        const xmlscan::Scan& scan = tag.scan;
+        const bool found = scan.stop != state.end;
+        const char* end = found ? scan.stop + 1 : scan.stop;
         item = std::string_view(begin, static_cast<size_t>(end - begin));
+        state.itemLimit = state.end;
+        state.itemScanned = true;
+        state.itemBlank = tag.firstBlank ? static_cast<size_t>(tag.firstBlank - begin) : item.size();
+        state.itemHasEquals = tag.hasEquals;
         m_current.Advance(item.size(), scan.lineFeeds, static_cast<size_t>(end - scan.lineStart));
-        return scan.found;
+        return found;
     }
     const bool read = source.ReadUntilChar(m_current, '>', state.item);
     item = state.item;
+    state.itemLimit = state.item.data() + state.item.size();
     return read;
 }
 
 // With merged text from a text held in one block, a text run goes straight into the value: the
 // text node it would make is removed again at once, so it is not made.
-void CXMLElement::MergeTextRun(const ParseState& state) {
+XML_PARSE_STEP void CXMLElement::MergeTextRun(const ParseState& state) {
     const char* begin = state.text + m_current.offset;
-    const char* end = state.text + state.length;
-    // Indentation between tags is the common case: blanks up to the next "<".
-    size_t lineFeeds = 0;
-    const char* lineStart = begin;
-    const char* p = begin;
-    for (; p < end && IsTextBlank(*p); ++p) {
-        if (*p == '\n') {
-            ++lineFeeds;
-            lineStart = p + 1;
-        }
-    }
-    if (p < end && *p == '<') {
+    const char* end = state.end;
+    // Indentation between tags is the common case: blanks up to the next "<". These are the
+    // bytes that keep a text run "whitespace only".
+    const xmlscan::Scan blanks = xmlscan::SkipOver<' ', '\t', '\r', '\n', '\0'>(begin, end, end);
+    size_t lineFeeds = blanks.lineFeeds;
+    const char* lineStart = blanks.lineStart;
+    const char* p = blanks.stop;
+    if (p == end || *p == '<') {   // blanks only: the value stays as it was
         m_current.Advance(static_cast<size_t>(p - begin), lineFeeds, static_cast<size_t>(p - lineStart));
         return;
     }
-    const Scan scan = ScanTo(begin, end, '<');
-    std::string_view run(begin, static_cast<size_t>(scan.stop - begin));
-    m_current.Advance(run.size(), scan.lineFeeds, static_cast<size_t>(scan.stop - scan.lineStart));
-    if (IsBlankRun(run)) {
-        return;
+    // p holds the first byte that is not blank; the run goes on up to the next "<".
+    const xmlscan::Scan scan = ScanTo<'&', '<'>(p, end, end);
+    if (scan.lineFeeds) {
+        lineFeeds += scan.lineFeeds;
+        lineStart = scan.lineStart;
     }
-    if (scan.found) {
+    std::string_view run(begin, static_cast<size_t>(scan.stop - begin));
+    m_current.Advance(run.size(), lineFeeds, static_cast<size_t>(scan.stop - lineStart));
+    if (scan.stop != end) {
         run = Trim(run);
     }
-    if (HasEntity(run)) {
-        DecodeEntities(run, m_value);
+    m_staleValue = false;
+    if (scan.firstNoted) {   // an "&" is never trimmed away
+        std::string ownScratch;
+        AssignRewritten<true, false>(m_value, run, static_cast<size_t>(scan.firstNoted - run.data()),
+                                     m_pDocument ? m_pDocument->m_rewriteBuffer : ownScratch);
     } else {
-        AssignBytes(m_value, run.data(), run.size());
+        AssignBytes(m_value, run);
     }
 }
 
 // The end tag "</" name ">" of this element, in a text held in one block, is taken here without
 // making a node for it. Any other end tag goes the general way and is judged there.
-bool CXMLElement::ClosesWithPlainEndTag(const ParseState& state) {
+XML_PARSE_STEP bool CXMLElement::ClosesWithPlainEndTag(const ParseState& state) {
     const size_t at = m_current.offset;
     const size_t length = m_name.size() + 3;
-    if (state.length - at < length || state.text[at + 1] != '/' || state.text[at + length - 1] != '>' ||
-        std::memcmp(state.text + at + 2, m_name.data(), m_name.size()) != 0) {
+    const char* tag = state.text + at;
+    if (state.length - at < length || tag[1] != '/' || tag[length - 1] != '>' ||
+        !SameBytes(tag + 2, m_name.data(), m_name.size())) {
         return false;
     }
     m_current.Advance(length, 0, 0);   // names hold no line feed
@@ -683,7 +766,7 @@ bool CXMLElement::ParseContent(const CXMLSource& source, ParseState& state, int 
                 return true;
             }
         }
-        CXMLElement* child = NewElement(*this, markup ? XML_KIND_ELEMENT : XML_KIND_TEXT);
+        CXMLElement* child = NewChildToParse(markup ? XML_KIND_ELEMENT : XML_KIND_TEXT);
         if (!child) {
             ReportError(kCannotCreateElement);
             Clear();
@@ -708,10 +791,11 @@ bool CXMLElement::ParseContent(const CXMLSource& source, ParseState& state, int 
         }
         if (name.empty() && (state.flags & XML_MERGE_TEXT) && child->m_kind == XML_KIND_TEXT) {
             if (!child->m_whitespaceOnly) {
-                if (HasEntity(child->m_value)) {
-                    DecodeEntities(child->m_value, m_value);
-                } else {
-                    m_value.swap(child->m_value);   // the child goes away: take its buffer
+                const size_t amp = FindByte(child->m_value, '&');
+                m_value.swap(child->m_value);   // the child goes away: take its buffer
+                m_staleValue = false;
+                if (amp != std::string_view::npos) {
+                    RewriteInPlace<true, false>(m_value, amp);
                 }
             }
             RemoveChild(child);
@@ -722,14 +806,20 @@ bool CXMLElement::ParseContent(const CXMLSource& source, ParseState& state, int 
 
 // Sets kind, name, value and attributes from the item text; m_selfClosed says whether the tag
 // closes itself. False when the tag cannot be analysed.
-bool CXMLElement::AnalyseTag(std::string_view item, const CXMLSource& source) {
+XML_PARSE_STEP bool CXMLElement::AnalyseTag(std::string_view item, const CXMLSource& source, const ParseState& state) {
     if (item.size() > kCDataStart.size() && StartsWith(item, kCDataStart)) {
         m_selfClosed = true;
         return ReadCData(item, source);
     }
-    size_t blank = 0;   // the first space, tab, carriage return or line feed
-    while (blank < item.size() && !IsNameEnd(item[blank])) {
-        ++blank;
+    const char* limit = state.itemLimit;
+    const char* itemEnd = item.data() + item.size();
+    // The first space, tab, carriage return or line feed.
+    const size_t blank = state.itemScanned
+                             ? state.itemBlank
+                             : static_cast<size_t>(FindFirst<' ', '\t', '\r', '\n'>(item.data(), itemEnd, limit) - item.data());
+    // Without an "=" in the whole tag there are no attributes to read.
+    if (state.itemScanned && !state.itemHasEquals) {
+        limit = nullptr;
     }
     std::string_view name;
     std::string_view rest;
@@ -748,8 +838,7 @@ bool CXMLElement::AnalyseTag(std::string_view item, const CXMLSource& source) {
             m_selfClosed = true;
             name.remove_suffix(1);
         }
-        AssignBytes(m_name, name.data(), name.size());
-        rest = item;
+        rest = item;   // the name is stored below, once its kind is known
     } else {
         name = item.substr(0, blank);
         if (!name.empty() && name.front() == '<') {
@@ -761,7 +850,7 @@ bool CXMLElement::AnalyseTag(std::string_view item, const CXMLSource& source) {
         rest = item.substr(blank + 1);
     }
     if (!name.empty() && name.front() == '!') {
-        return AnalyseBangTag(item, name, rest);
+        return AnalyseBangTag(item, name, rest, blank == item.size(), limit);
     }
     if (!name.empty() && name.front() == '?') {
         m_kind = XML_KIND_PROCESSING_INSTRUCTION;
@@ -769,22 +858,30 @@ bool CXMLElement::AnalyseTag(std::string_view item, const CXMLSource& source) {
     } else {
         m_kind = XML_KIND_ELEMENT;
     }
-    return AnalyseNameAndAttributes(name, rest);
+    return AnalyseNameAndAttributes(name, rest, limit);
 }
 
-bool CXMLElement::AnalyseNameAndAttributes(std::string_view name, std::string_view rest) {
-    AssignBytes(m_name, name.data(), name.size());
+inline bool CXMLElement::AnalyseNameAndAttributes(std::string_view name, std::string_view rest, const char* limit) {
+    AssignBytes(m_name, name);
     if (rest.size() > 1 && rest[rest.size() - 2] == '/') {
         m_selfClosed = true;
     }
-    if (rest.size() <= 1) {
+    if (rest.size() <= 1 || !limit) {
         return true;
     }
-    return ReadAttributes(rest);
+    return ReadAttributes(rest, limit);
 }
 
-// Tags whose name begins with "!": comments, malformed section starts and declarations.
-bool CXMLElement::AnalyseBangTag(std::string_view item, std::string_view name, std::string_view rest) {
+// Tags whose name begins with "!": comments, malformed section starts and declarations. A tag
+// without blanks is named by its whole text: comments keep that name, and so does the error
+// record of a tag that fails here.
+bool CXMLElement::AnalyseBangTag(std::string_view item, std::string_view name, std::string_view rest,
+                                 bool namedByWholeTag, const char* limit) {
+    if (namedByWholeTag) {
+        AssignBytes(m_name, name);
+    } else {
+        m_name.clear();
+    }
     if (name.size() < 3) {
         return false;
     }
@@ -796,6 +893,7 @@ bool CXMLElement::AnalyseBangTag(std::string_view item, std::string_view name, s
             return false;
         }
         m_value.assign(body.data(), end);
+        m_staleValue = false;
         m_selfClosed = true;
         return true;
     }
@@ -805,7 +903,7 @@ bool CXMLElement::AnalyseBangTag(std::string_view item, std::string_view name, s
         }
         m_kind = XML_KIND_DECLARATION;
         m_selfClosed = true;
-        return AnalyseNameAndAttributes(name, rest);
+        return AnalyseNameAndAttributes(name, rest, limit);
     }
     m_kind = XML_KIND_DECLARATION;
     name.remove_prefix(1);
@@ -814,30 +912,42 @@ bool CXMLElement::AnalyseBangTag(std::string_view item, std::string_view name, s
         rest.remove_suffix(1);
     }
     AssignBytes(m_value, rest.data(), rest.size());
+    m_staleValue = false;
     m_selfClosed = true;
     return true;
 }
 
 // name="value" pairs; anything without "=" is ignored. A ">" inside a value has ended the item
 // early: the value then runs to the end of the item and the rest stays in the source.
-bool CXMLElement::ReadAttributes(std::string_view rest) {
+bool CXMLElement::ReadAttributes(std::string_view rest, const char* limit) {
+    const char* const restEnd = rest.data() + rest.size();
     for (;;) {
-        const size_t equals = FindByte(rest, '=');
-        if (equals == std::string_view::npos) {
+        const char* equals = FindFirst<'='>(rest.data(), restEnd, limit);
+        if (equals == restEnd) {
             return true;
         }
-        const std::string_view name = Trim(rest.substr(0, equals));
-        rest = TrimLeft(rest.substr(equals + 1));
+        const size_t nameLength = static_cast<size_t>(equals - rest.data());
+        const std::string_view name = Trim(rest.substr(0, nameLength));
+        rest = TrimLeft(rest.substr(nameLength + 1));
         if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) {
             return false;
         }
         const char quote = rest.front();
         rest.remove_prefix(1);
-        const size_t close = FindByte(rest, quote);
-        if (close != std::string_view::npos) {
-            const std::string_view value = rest.substr(0, close);
-            rest = TrimLeft(rest.substr(close + 1));
-            if (!StoreAttribute(name, value, true)) {
+        // One scan finds the closing quote and whether the value needs decoding or normalising.
+        const char* first = quote == '"' ? FindFirst<'"', '&', '\r', '\n', '\t'>(rest.data(), restEnd, limit)
+                                         : FindFirst<'\'', '&', '\r', '\n', '\t'>(rest.data(), restEnd, limit);
+        const char* close = first;
+        size_t special = std::string_view::npos;
+        if (first != restEnd && *first != quote) {
+            special = static_cast<size_t>(first - rest.data());
+            close = quote == '"' ? FindFirst<'"'>(first + 1, restEnd, limit) : FindFirst<'\''>(first + 1, restEnd, limit);
+        }
+        if (close != restEnd) {
+            const size_t valueLength = static_cast<size_t>(close - rest.data());
+            const std::string_view value = rest.substr(0, valueLength);
+            rest = TrimLeft(rest.substr(valueLength + 1));
+            if (!StoreAttribute(name, value, true, special)) {
                 return false;
             }
             if (rest.size() > 1) {
@@ -859,7 +969,7 @@ bool CXMLElement::ReadAttributes(std::string_view rest) {
             value.remove_suffix(1);
             m_selfClosed = true;
         }
-        return value.empty() || StoreAttribute(name, value, true);
+        return value.empty() || StoreAttribute(name, value, true, kFindSpecial);
     }
 }
 
@@ -867,8 +977,9 @@ bool CXMLElement::ReadAttributes(std::string_view rest) {
 // "]]>" inside the section and the section goes on in the source.
 bool CXMLElement::ReadCData(std::string_view item, const CXMLSource& source) {
     m_kind = XML_KIND_CDATA;
-    m_name.assign(kCDataStart.substr(2));   // "[CDATA["
+    AssignBytes(m_name, kCDataStart.substr(2));   // "[CDATA["
     m_value.clear();
+    m_staleValue = false;
     if (item.size() < kCDataStart.size() + kCDataEnd.size()) {
         return false;
     }

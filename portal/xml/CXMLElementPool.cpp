@@ -16,7 +16,7 @@ CXMLElementPool::~CXMLElementPool() {
     }
 }
 
-CXMLElement* CXMLElementPool::Take() {
+CXMLElement* CXMLElementPool::TakeSlowly() {
     if (!m_free.empty()) {
         CXMLElement* element = m_free.back();
         m_free.pop_back();

@@ -1,5 +1,6 @@
 #include "portal/xml/CXMLMemorySource.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -11,7 +12,9 @@ char LowerAscii(char c) {
 
 // Where pattern first occurs in text from `from` on, or npos. The scan is driven by memchr on
 // the pattern's rarest-looking byte: searching "<?xml" by its "<" would stop at every tag.
-size_t FindAnchored(std::string_view text, std::string_view pattern, size_t from) {
+// firstQuestionMark is the offset of the first "?" in text (npos: there is none): a pattern
+// anchored on "?" cannot match before it.
+size_t FindAnchored(std::string_view text, std::string_view pattern, size_t from, size_t firstQuestionMark) {
     if (pattern.empty()) {
         return from <= text.size() ? from : std::string_view::npos;
     }
@@ -25,6 +28,14 @@ size_t FindAnchored(std::string_view text, std::string_view pattern, size_t from
     }
     if (anchor == pattern.size()) {
         anchor = 0;
+    }
+    if (pattern[anchor] == '?') {
+        if (firstQuestionMark == std::string_view::npos) {
+            return std::string_view::npos;
+        }
+        if (firstQuestionMark > from + anchor) {
+            from = firstQuestionMark - anchor;
+        }
     }
     const char* data = text.data();
     const size_t lastStart = text.size() - pattern.size();
@@ -51,16 +62,32 @@ CXMLMemorySource::~CXMLMemorySource() {
 
 void CXMLMemorySource::Clear() {
     std::string().swap(m_text);
+    m_firstQuestionMark = std::string_view::npos;
 }
 
 void CXMLMemorySource::Close() {}
 
+// The text is copied in slices, and each slice is searched for the first "?" while it is still
+// in the cache: the searches for the declaration are anchored on that byte, and a long reply
+// without one then needs no second pass over memory.
 bool CXMLMemorySource::SetText(std::string_view text) {
     if (text.size() >= UINT32_MAX) {
         Clear();
         return false;
     }
-    m_text.assign(text.data(), text.size());
+    constexpr size_t kSlice = 32 * 1024;
+    m_text.clear();
+    m_text.reserve(text.size());
+    m_firstQuestionMark = std::string_view::npos;
+    for (size_t at = 0; at < text.size(); at += kSlice) {
+        const size_t length = std::min(kSlice, text.size() - at);
+        m_text.append(text.data() + at, length);
+        if (m_firstQuestionMark == std::string_view::npos) {
+            if (const void* mark = std::memchr(m_text.data() + at, '?', length)) {
+                m_firstQuestionMark = static_cast<size_t>(static_cast<const char*>(mark) - m_text.data());
+            }
+        }
+    }
     return true;
 }
 
@@ -114,7 +141,7 @@ bool CXMLMemorySource::Find(const XMLPosition& from, std::string_view pattern, X
         return false;
     }
     // Searching all but the last byte leaves at least one byte after any match.
-    const size_t match = FindAnchored(std::string_view(m_text.data(), length - 1), pattern, start);
+    const size_t match = FindAnchored(std::string_view(m_text.data(), length - 1), pattern, start, m_firstQuestionMark);
     if (match == std::string_view::npos) {
         out = XMLPosition();
         return false;

@@ -27,4 +27,5 @@ private:
     bool FindWith(const XMLPosition& from, std::string_view pattern, XMLPosition& out, Equal equal) const;
 
     std::string m_text;
+    size_t m_firstQuestionMark = std::string::npos;   // offset of the first "?" in m_text, npos: none
 };

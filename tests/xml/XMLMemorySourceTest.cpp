@@ -34,6 +34,50 @@ TEST(XMLMemorySourceFind, NeedsOneByteAfterTheMatch) {
     EXPECT_EQ(out, At(2, 3, 1));
 }
 
+// Long texts are copied in slices and searched for "?" on the way; the declaration must still
+// be found wherever it lies, and not where the "?" is the last byte.
+TEST(XMLMemorySourceFind, FindsTheDeclarationAnywhereInALongText) {
+    struct Case {
+        size_t before;       // bytes before the pattern
+        const char* pattern;
+        const char* after;
+        bool found;
+    };
+    const Case cases[] = {
+        {0, "<?xml", " ", true},
+        {32 * 1024 - 1, "<?xml", "\n", true},   // across the first slice's end
+        {32 * 1024, "<?xml", "\n", true},
+        {100000, "<?xml", "\n", true},
+        {100000, "<?xml", "", false},          // nothing follows the match
+        {70000, "?>", "", false},
+        {70000, "?>", "x", true},
+        {70000, "<?XML", "\n", false},        // Find compares case
+    };
+    for (const Case& c : cases) {
+        std::string text(c.before, 'a');
+        for (size_t i = 50; i < c.before; i += 97) {
+            text[i] = '\n';
+        }
+        if (c.before > 10) {
+            text[5] = '?';   // a "?" that begins no match
+        }
+        text += c.pattern;
+        text += c.after;
+        CXMLMemorySource source;
+        ASSERT_TRUE(source.SetText(text));
+        XMLPosition out;
+        EXPECT_EQ(source.Find(XMLPosition(), "<?xml", out) || source.Find(XMLPosition(6, 7, 1), "?>", out), c.found)
+            << c.before << " " << c.pattern;
+        if (c.found) {
+            EXPECT_EQ(out.offset, c.before);
+            XMLPosition expected;
+            expected.Advance(text.data(), c.before);
+            EXPECT_EQ(out.line, expected.line);
+            EXPECT_EQ(out.column, expected.column);
+        }
+    }
+}
+
 TEST(XMLMemorySourceFind, CountsLinesUpToTheMatchAndFailsPastTheEnd) {
     CXMLMemorySource source;
     source.SetText("x\ny\n <?xml ?>z");

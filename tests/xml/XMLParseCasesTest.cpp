@@ -229,6 +229,40 @@ TEST(XMLParseDepth, EndTagsAndLeavesDoNotCountAsNesting) {
     EXPECT_TRUE(document.Parse(source)) << document.GetErrorMessage();
 }
 
+// Texts and attribute values of every length up to a few blocks of 16 bytes, with the special
+// bytes at every place and the text ending right after them: the searches read whole blocks
+// where they may and must neither miss a byte nor look past the text.
+TEST(XMLParseLengths, ValuesOfEveryLengthAndEndingAtTheTextsEnd) {
+    for (size_t length = 0; length <= 40; ++length) {
+        const std::string run(length, 'x');
+        struct Case {
+            std::string text;
+            std::string tree;
+        };
+        const Case cases[] = {
+            {"<a>" + run + "&amp;</a>", "4:a=\"" + run + "&\""},
+            {"<a>&lt;" + run + "</a>", "4:a=\"<" + run + "\""},
+            {"<a>" + run + "&amp", "4:a=\"" + run + "&amp\""},
+            {"<a>\n " + run + "\t\n</a>", length ? "4:a=\"" + run + "\"" : "4:a"},
+            {"<a v=\"" + run + "&quot;\tz\"/>", "4:a[v=" + run + "\" z]"},
+            {"<a v='" + run + "'/>", "4:a[v=" + run + "]"},
+            {"<a" + std::string(length + 1, ' ') + "v=\"1\"></a" + std::string(length + 1, ' ') + ">", "4:a[v=1]"},
+            {"<a_" + run + ">" + run + "</a_" + run + ">", "4:a_" + run + (length ? "=\"" + run + "\"" : "")},
+            {"<a>" + run + "\r\n" + run + "</a>", length ? "4:a=\"" + run + "\r\n" + run + "\"" : "4:a"},
+        };
+        for (const Case& c : cases) {
+            CXMLMemorySource source;
+            source.SetText(c.text);
+            CXMLDocument document;
+            document.SetFlags(XML_MERGE_TEXT | XML_FRAGMENT);
+            EXPECT_TRUE(document.Parse(source)) << c.text << ": " << document.GetErrorMessage();
+            EXPECT_EQ(DumpXMLTree(document.GetRoot()), c.tree) << c.text;
+            const XMLPosition end = document.GetRoot()->GetCurrentPosition();
+            EXPECT_EQ(end.offset, c.text.size()) << c.text;
+        }
+    }
+}
+
 TEST(XMLParseDocument, ParsesOneTextAfterAnother) {
     CXMLDocument document;
     document.SetFlags(XML_MERGE_TEXT | XML_FRAGMENT);

@@ -269,10 +269,10 @@ TEST(XMLElement, ParsesAChildInPlace) {
 
 namespace {
 
-std::string ParseAndDump(CXMLDocument& document, const std::string& text) {
+std::string ParseAndDump(CXMLDocument& document, const std::string& text, uint32_t flags = XML_MERGE_TEXT | XML_FRAGMENT) {
     CXMLMemorySource source;
     source.SetText(text);
-    document.SetFlags(XML_MERGE_TEXT | XML_FRAGMENT);
+    document.SetFlags(flags);
     const bool parsed = document.Parse(source);
     return (parsed ? "" : "failed: ") + DumpXMLTree(document.GetRoot());
 }
@@ -290,6 +290,37 @@ TEST(XMLDocumentReuse, GivesTheSameTreesAsFreshDocuments) {
         for (const std::string& text : texts) {
             CXMLDocument fresh;
             EXPECT_EQ(ParseAndDump(reused, text), ParseAndDump(fresh, text)) << text;
+        }
+    }
+}
+
+// A reused element writes its new name and value over the bytes of its last use: longer ones,
+// then shorter and empty ones in the same places, nodes that lose their value or name, and
+// trees cut short by failures must all come out as from a fresh document.
+TEST(XMLDocumentReuse, ShorterAndEmptyNamesAndValuesReplaceLongerOnes) {
+    const std::string texts[] = {
+        "<Result><Description_of_the_box>A description longer than a short buffer &amp; more</Description_of_the_box>"
+        "<LongElementNameHere attribute_name_long=\"a value longer than sixteen bytes\" b='&lt;x&gt;'/>"
+        "<Message>text before<Inner>inner text of some length</Inner>text after</Message></Result>",
+        "<Result><D/><L a=\"\"/><Message><Inner/></Message></Result>",
+        "<Result>run<!-- a comment with blanks --><Child>c</Child>last run</Result>",
+        "<R><A>x</B></R>",
+        "<Result><Open>unterminated text at the end",
+        "<Result><Bad x=1/></Result>",
+        "<?xml version=\"1.0\"?>\n<Result>  \n  <Id>7</Id>\n</Result>",
+        "<Result><Id>1</Id></Result>",
+    };
+    const uint32_t flagSets[] = {XML_MERGE_TEXT | XML_FRAGMENT, XML_FRAGMENT, XML_MERGE_TEXT};
+    CXMLDocument reused;
+    for (int round = 0; round < 2; ++round) {
+        for (uint32_t flags : flagSets) {
+            for (const std::string& text : texts) {
+                CXMLDocument fresh;
+                EXPECT_EQ(ParseAndDump(reused, text, flags), ParseAndDump(fresh, text, flags))
+                    << "flags " << flags << ": " << text;
+                EXPECT_EQ(reused.GetErrorMessage(), fresh.GetErrorMessage()) << text;
+                EXPECT_EQ(reused.GetErrorElement(), fresh.GetErrorElement()) << text;
+            }
         }
     }
 }
