@@ -269,11 +269,8 @@ ObjectStore::Result ObjectStore::set(const std::string& path, const std::string&
     std::lock_guard<std::mutex> lock(mutex_);
     Node* node = nullptr;
     std::vector<std::string> parts;
-    Result r = locate(path, node, parts);
+    Result r = locateAtRevision(path, revision, node, parts);
     if (!r.ok()) return r;
-    if (revision != std::to_string(node->revision))
-        return {ErrorStaleRevision, "Revision " + revision + " of \"" + joinPath(parts) + "\" is not the current one (" +
-                                        std::to_string(node->revision) + ")."};
     AttributeTree before = node->properties;
     mergeLeaves(value, node->properties, true);
     ++node->revision;
@@ -291,18 +288,12 @@ ObjectStore::Result ObjectStore::create(const std::string& path, const Attribute
     Result r;
     if (!splitPath(path, parts, r.message)) return {ErrorBadRequest, r.message};
     if (parts.empty()) return {ErrorAlreadyExists, "The root folder exists."};
-    std::string name = parts.back();
-    parts.pop_back();
-    Node* parent = find(parts);
-    if (!parent) return {ErrorObjectNotFound, "No folder at \"" + joinPath(parts) + "\"."};
-    if (!parent->isFolder()) return {ErrorBadRequest, "\"" + joinPath(parts) + "\" is not a folder."};
-    if (parent->children.count(name)) {
-        parts.push_back(name);
-        return {ErrorAlreadyExists, "\"" + joinPath(parts) + "\" exists already."};
-    }
+    Node* parent = nullptr;
+    r = findFreePlace(parts, parent);
+    if (!r.ok()) return r;
+    const std::string& name = parts.back();
     auto node = std::make_unique<Node>();
     mergeLeaves(properties, node->properties, true);
-    parts.push_back(name);
     fillDefaults(*node, joinPath(parts));
     parent->children[name] = std::move(node);
     r = save();
@@ -354,61 +345,70 @@ ObjectStore::Result ObjectStore::targetOf(const std::vector<std::string>& source
     if (target.size() >= source.size() && std::equal(source.begin(), source.end(), target.begin()))
         return {ErrorNotPermitted, "An object cannot go inside itself."};
     name = target.back();
-    std::vector<std::string> parentParts(target.begin(), target.end() - 1);
+    return findFreePlace(target, parent);
+}
+
+ObjectStore::Result ObjectStore::findFreePlace(const std::vector<std::string>& target, Node*& parent) {
+    const std::vector<std::string> parentParts(target.begin(), target.end() - 1);
     parent = find(parentParts);
     if (!parent) return {ErrorObjectNotFound, "No folder at \"" + joinPath(parentParts) + "\"."};
     if (!parent->isFolder()) return {ErrorBadRequest, "\"" + joinPath(parentParts) + "\" is not a folder."};
-    if (parent->children.count(name)) return {ErrorAlreadyExists, "\"" + joinPath(target) + "\" exists already."};
-    return r;
+    if (parent->children.count(target.back()))
+        return {ErrorAlreadyExists, "\"" + joinPath(target) + "\" exists already."};
+    return {};
+}
+
+ObjectStore::Result ObjectStore::locateAtRevision(const std::string& path, const std::string& revision, Node*& node,
+                                                  std::vector<std::string>& parts) {
+    Result r = locate(path, node, parts);
+    if (!r.ok() || revision == std::to_string(node->revision)) return r;
+    return {ErrorStaleRevision, "Revision " + revision + " of \"" + joinPath(parts) + "\" is not the current one (" +
+                                    std::to_string(node->revision) + ")."};
+}
+
+ObjectStore::Result ObjectStore::place(const std::string& path, const std::string& newName, const char* action,
+                                       Placement& placement) {
+    Result r = locate(path, placement.node, placement.source);
+    if (!r.ok()) return r;
+    if (placement.source.empty()) return {ErrorNotPermitted, std::string("The root folder cannot be ") + action + "."};
+    return targetOf(placement.source, newName, placement.parent, placement.name, placement.target);
+}
+
+void ObjectStore::followPath(Node& node, const std::vector<std::string>& from, const std::vector<std::string>& to) {
+    const char* oldPath = node.properties.findText("Path");
+    if (oldPath && joinPath(from) == oldPath) node.properties.setText("Path", joinPath(to).c_str());
 }
 
 ObjectStore::Result ObjectStore::move(const std::string& path, const std::string& newName) {
     std::lock_guard<std::mutex> lock(mutex_);
-    Node* node = nullptr;
-    std::vector<std::string> parts;
-    Result r = locate(path, node, parts);
+    Placement p;
+    Result r = place(path, newName, "moved", p);
     if (!r.ok()) return r;
-    if (parts.empty()) return {ErrorNotPermitted, "The root folder cannot be moved."};
-    Node* newParent = nullptr;
-    std::string name;
-    std::vector<std::string> target;
-    r = targetOf(parts, newName, newParent, name, target);
-    if (!r.ok()) return r;
-    std::vector<std::string> oldParentParts(parts.begin(), parts.end() - 1);
+    std::vector<std::string> oldParentParts(p.source.begin(), p.source.end() - 1);
     Node* oldParent = find(oldParentParts);
-    std::unique_ptr<Node> moved = std::move(oldParent->children[parts.back()]);
-    oldParent->children.erase(parts.back());
-    const char* oldPath = moved->properties.findText("Path");
-    if (oldPath && joinPath(parts) == oldPath) moved->properties.setText("Path", joinPath(target).c_str());
+    std::unique_ptr<Node> moved = std::move(oldParent->children[p.source.back()]);
+    oldParent->children.erase(p.source.back());
+    followPath(*moved, p.source, p.target);
     ++moved->revision;
-    Node* placed = (newParent->children[name] = std::move(moved)).get();
+    p.parent->children[p.name] = std::move(moved);
     r = save();
     if (!r.ok()) {
-        oldParent->children[parts.back()] = std::move(newParent->children[name]);
-        newParent->children.erase(name);
-        (void)placed;
+        oldParent->children[p.source.back()] = std::move(p.parent->children[p.name]);
+        p.parent->children.erase(p.name);
     }
     return r;
 }
 
 ObjectStore::Result ObjectStore::copy(const std::string& path, const std::string& newName) {
     std::lock_guard<std::mutex> lock(mutex_);
-    Node* node = nullptr;
-    std::vector<std::string> parts;
-    Result r = locate(path, node, parts);
+    Placement p;
+    Result r = place(path, newName, "copied", p);
     if (!r.ok()) return r;
-    if (parts.empty()) return {ErrorNotPermitted, "The root folder cannot be copied."};
-    Node* newParent = nullptr;
-    std::string name;
-    std::vector<std::string> target;
-    r = targetOf(parts, newName, newParent, name, target);
-    if (!r.ok()) return r;
-    auto copied = copyNode(*node);
-    const char* oldPath = copied->properties.findText("Path");
-    if (oldPath && joinPath(parts) == oldPath) copied->properties.setText("Path", joinPath(target).c_str());
-    newParent->children[name] = std::move(copied);
+    auto copied = copyNode(*p.node);
+    followPath(*copied, p.source, p.target);
+    p.parent->children[p.name] = std::move(copied);
     r = save();
-    if (!r.ok()) newParent->children.erase(name);
+    if (!r.ok()) p.parent->children.erase(p.name);
     return r;
 }
 
@@ -418,11 +418,8 @@ ObjectStore::Result ObjectStore::command(const std::string& path, const std::str
     std::lock_guard<std::mutex> lock(mutex_);
     Node* node = nullptr;
     std::vector<std::string> parts;
-    Result r = locate(path, node, parts);
+    Result r = locateAtRevision(path, revision, node, parts);
     if (!r.ok()) return r;
-    if (revision != std::to_string(node->revision))
-        return {ErrorStaleRevision, "Revision " + revision + " of \"" + joinPath(parts) + "\" is not the current one (" +
-                                        std::to_string(node->revision) + ")."};
     std::string before = node->properties.getText("Status", "");
     bool hadStatus = node->properties.findText("Status") != nullptr;
     node->properties.setText("Status", states[command]);

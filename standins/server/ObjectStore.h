@@ -74,8 +74,25 @@ private:
 
     Node* find(const std::vector<std::string>& parts);
     Result locate(const std::string& path, Node*& node, std::vector<std::string>& parts);
+    // locate, and a stale-revision error unless revision is the object's current one.
+    Result locateAtRevision(const std::string& path, const std::string& revision, Node*& node,
+                            std::vector<std::string>& parts);
+    // Where move and copy put an object: the object and its path, and the free place newName names.
+    struct Placement {
+        Node* node = nullptr;
+        std::vector<std::string> source;
+        Node* parent = nullptr;
+        std::string name;
+        std::vector<std::string> target;
+    };
+
+    Result place(const std::string& path, const std::string& newName, const char* action, Placement& placement);
     Result targetOf(const std::vector<std::string>& source, const std::string& newName, Node*& parent,
                     std::string& name, std::vector<std::string>& target);
+    // The folder that would hold the object at target (not the root), when no object is there yet.
+    Result findFreePlace(const std::vector<std::string>& target, Node*& parent);
+    // An object's "Path" follows it from one place to another when it still names where it was.
+    static void followPath(Node& node, const std::vector<std::string>& from, const std::vector<std::string>& to);
     void describe(const Node& node, int depth, int thumbnail, AttributeTree& out) const;
     Result save();
 

@@ -55,26 +55,6 @@ std::vector<NewsAction> readActions(const CXMLElement& request) {
     return actions;
 }
 
-void appendItem(std::string& out, const NewsItem& item) {
-    out += "<NewsItem>";
-    appendElement(out, "Id", item.id);
-    appendElement(out, "Name", item.name);
-    appendElement(out, "Description", item.description);
-    appendElement(out, "ParentId", item.parentId);
-    appendElement(out, "ProviderType", item.providerType);
-    appendElement(out, "BIGateway", item.biGateway);
-    appendElement(out, "ContentName", item.contentName);
-    appendElement(out, "DefaultAction", item.defaultAction);
-    for (const NewsAction& a : item.actions) {
-        out += "<Action>";
-        appendElement(out, "Name", a.name);
-        appendElement(out, "Label", a.label);
-        appendElement(out, "URL", a.url);
-        out += "</Action>";
-    }
-    out += "</NewsItem>";
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -281,7 +261,7 @@ std::string PortalService::describeNewsItem(const CXMLElement& request) {
     PortalStore::Status s = store_.describe(id, item, message);
     if (s != PortalStore::Status::Ok) return failure(s, message);
     std::string out;
-    appendItem(out, item);
+    appendNewsItem(out, item, NewsItemForm::Reply);
     return success(out);
 }
 

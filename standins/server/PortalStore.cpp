@@ -42,6 +42,31 @@ std::string describePath(const std::vector<std::string>& parts) {
 
 }  // namespace
 
+void appendNewsItem(std::string& out, const NewsItem& item, NewsItemForm form) {
+    // The stored form keeps the field order portal.xml has always had (load looks fields up
+    // by name, but the file stays byte for byte what it was) and adds the Owner.
+    const bool stored = form == NewsItemForm::Stored;
+    out += "<NewsItem>";
+    appendElement(out, "Id", item.id);
+    appendElement(out, "Name", item.name);
+    if (!stored) appendElement(out, "Description", item.description);
+    appendElement(out, "ParentId", item.parentId);
+    appendElement(out, "ProviderType", item.providerType);
+    if (stored) appendElement(out, "Description", item.description);
+    appendElement(out, "BIGateway", item.biGateway);
+    appendElement(out, "ContentName", item.contentName);
+    appendElement(out, "DefaultAction", item.defaultAction);
+    if (stored) appendElement(out, "Owner", item.owner);
+    for (const NewsAction& a : item.actions) {
+        out += "<Action>";
+        appendElement(out, "Name", a.name);
+        appendElement(out, "Label", a.label);
+        appendElement(out, "URL", a.url);
+        out += "</Action>";
+    }
+    out += "</NewsItem>";
+}
+
 bool PortalStore::open(const DataFolder& folder, std::string& error) {
     std::lock_guard<std::mutex> lock(mutex_);
     folder_ = &folder;
@@ -136,24 +161,8 @@ std::string PortalStore::serialise() const {
         out += "</NewsBox>\n";
     }
     for (const NewsItem& item : items_) {
-        out += "<NewsItem>";
-        appendElement(out, "Id", item.id);
-        appendElement(out, "Name", item.name);
-        appendElement(out, "ParentId", item.parentId);
-        appendElement(out, "ProviderType", item.providerType);
-        appendElement(out, "Description", item.description);
-        appendElement(out, "BIGateway", item.biGateway);
-        appendElement(out, "ContentName", item.contentName);
-        appendElement(out, "DefaultAction", item.defaultAction);
-        appendElement(out, "Owner", item.owner);
-        for (const NewsAction& a : item.actions) {
-            out += "<Action>";
-            appendElement(out, "Name", a.name);
-            appendElement(out, "Label", a.label);
-            appendElement(out, "URL", a.url);
-            out += "</Action>";
-        }
-        out += "</NewsItem>\n";
+        appendNewsItem(out, item, NewsItemForm::Stored);
+        out += "\n";
     }
     out += "</Portal>\n";
     return out;

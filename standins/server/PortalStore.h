@@ -36,6 +36,11 @@ struct NewsItem {
     std::string owner;
 };
 
+// <NewsItem>...</NewsItem>: as the portal answers it (Reply), or as portal.xml keeps it
+// (Stored: a different field order, and the Owner).
+enum class NewsItemForm { Reply, Stored };
+void appendNewsItem(std::string& out, const NewsItem& item, NewsItemForm form);
+
 class PortalStore {
 public:
     enum class Status { Ok, NotFound, AccessDenied, StorageFailed };
