@@ -6,6 +6,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,8 +37,14 @@ void fillRequest(BRMessage& message) {
   data.setText("object", "/")->setIsSet(1);
 }
 
+// The SecurityDescriptor of the server's replies. A message keeps the header values of the
+// last reply it read, so every request after the first carries it: the requests measured
+// are sent with it from the start, so that each one is exactly requestBytes().
+const char* const ReplyDescriptor = "S-1-5-21-3623811015";
+
 std::vector<unsigned char> requestBytes() {
   BRMessage message;
+  message.SecurityDescriptor = ReplyDescriptor;
   fillRequest(message);
   CMemoryStream out;
   message.send(out, 0);
@@ -48,7 +56,7 @@ std::vector<unsigned char> replyBytes() {
   BRMessage reply;
   reply.Agent = "Server";
   reply.MessageType = 4;
-  reply.SecurityDescriptor = "S-1-5-21-3623811015";
+  reply.SecurityDescriptor = ReplyDescriptor;
   AttributeTree& data = *reply.dataBranch();
   data.setText("Name", "Sales");
   data.setText("Class", "Report");
@@ -68,6 +76,34 @@ void noDelay(int fd) {
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
+// Client and server threads run on one CPU, so that a round trip is two direct switches and
+// not two wake-ups of another, maybe idle, CPU: those cost tens of microseconds and vary with
+// the machine's load far more than the code measured. The previous placement comes back when
+// the guard ends.
+class SameCpu {
+ public:
+  SameCpu() : cpu_(::sched_getcpu()) {
+    saved_ = ::pthread_getaffinity_np(::pthread_self(), sizeof previous_, &previous_) == 0;
+    pin(cpu_);
+  }
+  ~SameCpu() {
+    if (saved_) ::pthread_setaffinity_np(::pthread_self(), sizeof previous_, &previous_);
+  }
+  int cpu() const { return cpu_; }
+  static void pin(int cpu) {
+    if (cpu < 0) return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    ::pthread_setaffinity_np(::pthread_self(), sizeof one, &one);  // best effort
+  }
+
+ private:
+  int cpu_;
+  cpu_set_t previous_{};
+  bool saved_ = false;
+};
+
 bool readExactly(int fd, unsigned char* buffer, std::size_t count) {
   while (count > 0) {
     const ssize_t n = ::recv(fd, buffer, count, 0);
@@ -78,11 +114,14 @@ bool readExactly(int fd, unsigned char* buffer, std::size_t count) {
   return true;
 }
 
-// Serves one connection on 127.0.0.1: reads each request of a known size and
-// answers with the prepared reply in one write, until the client closes.
+// Serves one connection on 127.0.0.1: reads each request (the expected bytes)
+// and answers with the prepared reply in one write, until the client closes.
+// A request that differs from the expected one ends the serving, so a client
+// out of step with it cannot pass for fast by finding replies already waiting.
 class ReplyServer {
  public:
-  ReplyServer(std::size_t requestSize, std::vector<unsigned char> reply) : reply_(std::move(reply)) {
+  ReplyServer(std::vector<unsigned char> request, std::vector<unsigned char> reply, int cpu)
+      : request_(std::move(request)), reply_(std::move(reply)) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -92,28 +131,45 @@ class ReplyServer {
     socklen_t length = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this, requestSize] { serve(requestSize); });
+    thread_ = std::thread([this, cpu] {
+      SameCpu::pin(cpu);
+      serve();
+    });
   }
   ~ReplyServer() {
-    thread_.join();
+    finish();
     ::close(listener_);
   }
   std::uint16_t port() const { return port_; }
+  // Waits for the serving to end (the client has closed); the requests answered, or -1
+  // when one was not the expected request.
+  long finish() {
+    if (thread_.joinable()) thread_.join();
+    return inStep_ ? answered_ : -1;
+  }
 
  private:
-  void serve(std::size_t requestSize) {
+  void serve() {
     pollfd p{listener_, POLLIN, 0};
     if (::poll(&p, 1, 10000) != 1) return;
     const int fd = ::accept(listener_, nullptr, nullptr);
     noDelay(fd);
-    std::vector<unsigned char> request(requestSize);
+    std::vector<unsigned char> request(request_.size());
     while (readExactly(fd, request.data(), request.size())) {
+      if (request != request_) {
+        inStep_ = false;
+        break;
+      }
       if (::send(fd, reply_.data(), reply_.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(reply_.size())) break;
+      ++answered_;
     }
     ::close(fd);
   }
 
+  std::vector<unsigned char> request_;
   std::vector<unsigned char> reply_;
+  long answered_ = 0;
+  bool inStep_ = true;
   int listener_ = -1;
   std::uint16_t port_ = 0;
   std::thread thread_;
@@ -121,18 +177,25 @@ class ReplyServer {
 
 using Clock = std::chrono::steady_clock;
 
-void recordSlowest(benchmark::State& state, Clock::duration slowest) {
+// After the client has closed: every timed iteration must have been one request answered.
+void recordExchanges(benchmark::State& state, ReplyServer& server, Clock::duration slowest, std::size_t requestSize,
+                     std::size_t replySize) {
+  if (server.finish() != static_cast<long>(state.iterations())) state.SkipWithError("server out of step");
   state.counters["slowest_us"] = std::chrono::duration<double, std::micro>(slowest).count();
+  state.counters["request_bytes"] = static_cast<double>(requestSize);
+  state.counters["reply_bytes"] = static_cast<double>(replySize);
 }
 
 void BM_Exchange(benchmark::State& state) {
   const auto request = requestBytes();
   const auto reply = replyBytes();
-  ReplyServer server(request.size(), reply);
+  const SameCpu placement;
+  ReplyServer server(request, reply, placement.cpu());
   CSocket socket;
   socket.resolve("127.0.0.1");
   socket.connect(server.port());
   BRMessage message;
+  message.SecurityDescriptor = ReplyDescriptor;
   Clock::duration slowest{};
   for (auto _ : state) {
     const auto start = Clock::now();
@@ -141,17 +204,16 @@ void BM_Exchange(benchmark::State& state) {
     message.receive(socket);
     slowest = std::max(slowest, Clock::now() - start);
   }
-  if (message.SecurityDescriptor != "S-1-5-21-3623811015") state.SkipWithError("wrong reply");
+  if (message.SecurityDescriptor != ReplyDescriptor) state.SkipWithError("wrong reply");
   socket.close();
-  recordSlowest(state, slowest);
-  state.counters["request_bytes"] = static_cast<double>(request.size());
-  state.counters["reply_bytes"] = static_cast<double>(reply.size());
+  recordExchanges(state, server, slowest, request.size(), reply.size());
 }
 
 void BM_RawSocketFloor(benchmark::State& state) {
   const auto request = requestBytes();
   const auto reply = replyBytes();
-  ReplyServer server(request.size(), reply);
+  const SameCpu placement;
+  ReplyServer server(request, reply, placement.cpu());
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -174,7 +236,7 @@ void BM_RawSocketFloor(benchmark::State& state) {
     slowest = std::max(slowest, Clock::now() - start);
   }
   ::close(fd);
-  recordSlowest(state, slowest);
+  recordExchanges(state, server, slowest, request.size(), reply.size());
 }
 
 // What the exchange costs us apart from the socket: building and writing the
@@ -190,7 +252,7 @@ void BM_ExchangeInMemory(benchmark::State& state) {
     replyStream.rewind();
     message.receive(replyStream);
   }
-  if (message.SecurityDescriptor != "S-1-5-21-3623811015") state.SkipWithError("wrong reply");
+  if (message.SecurityDescriptor != ReplyDescriptor) state.SkipWithError("wrong reply");
 }
 BENCHMARK(BM_ExchangeInMemory);
 
