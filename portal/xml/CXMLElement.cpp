@@ -270,6 +270,22 @@ XMLNodeKind StoredKind(XMLNodeKind kind) {
     return (kind < XML_KIND_UNKNOWN || kind > XML_KIND_DECLARATION) ? XML_KIND_UNKNOWN : kind;
 }
 
+// Copies a position one field at a time. While parsing, a position's fields have just been
+// written one by one (XMLPosition::Advance); a copy that read two of them with one wider load
+// could not take them from the pending stores and would wait until they reach the cache, once
+// for every node. The empty asm keeps the compiler from merging the loads again.
+inline void CopyPosition(XMLPosition& to, const XMLPosition& from) {
+    uint32_t offset = from.offset;
+    int32_t column = from.column;
+    int32_t line = from.line;
+#if defined(__GNUC__)
+    __asm__("" : "+r"(offset), "+r"(column), "+r"(line));
+#endif
+    to.offset = offset;
+    to.column = column;
+    to.line = line;
+}
+
 // The byte at a 64-bit offset, so that offset arithmetic near the end never wraps.
 char ByteAt(const CXMLSource& source, uint64_t offset) {
     return offset < source.GetLength() ? source.CharAt(static_cast<uint32_t>(offset)) : '\0';
@@ -598,8 +614,8 @@ XML_PARSE_STEP bool CXMLElement::ParseNodeContents(const XMLPosition& start, con
         ReportError(kUnknownKind);
         return false;
     }
-    m_start = start;
-    m_current = start;
+    CopyPosition(m_start, start);
+    CopyPosition(m_current, start);
     if (m_kind == XML_KIND_TEXT) {
         m_name.clear();
         ParseText(source, state);
@@ -776,7 +792,7 @@ bool CXMLElement::ParseContent(const CXMLSource& source, ParseState& state, int 
             RemoveChild(child);
             return false;
         }
-        m_current = child->m_current;
+        CopyPosition(m_current, child->m_current);
         const std::string& name = child->m_name;
         if (!name.empty() && name[0] == '/') {
             if (Trim(std::string_view(name).substr(1)) == m_name) {

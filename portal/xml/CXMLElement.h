@@ -124,10 +124,12 @@ private:
     // Drops the element's contents without destroying its children: they belong to a tree that
     // the pool has taken back as a whole. Name and value keep their old bytes, as in PrepareForReuse.
     void ForgetContents() noexcept {
-        for (Owned& child : m_children) {
-            (void)child.release();
+        // Released and popped one by one: releasing all first and then clearing would read every
+        // link back from memory just written to see that it is empty.
+        while (!m_children.empty()) {
+            (void)m_children.back().release();
+            m_children.pop_back();
         }
-        m_children.clear();
         m_attributeCount = 0;
     }
     void AppendChild(Owned child);
