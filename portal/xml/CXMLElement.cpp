@@ -192,31 +192,43 @@ inline void MoveDown(char*& write, const char* read, size_t count) {
 // as doing both in this one pass: entities neither hold nor produce those bytes, so the pairs
 // are the same before and after decoding. The text only ever shrinks.
 template <bool Decode, bool Normalise>
+inline const char* FindRewritable(const char* read, const char* end) {
+    if (!Normalise) {
+        return FindFirst<'&'>(read, end, end);
+    }
+    return Decode ? FindFirst<'&', '\r', '\n', '\t'>(read, end, end) : FindFirst<'\r', '\n', '\t'>(read, end, end);
+}
+
+// Writes the rewriting of the byte at read, which FindRewritable found (an "&", or a carriage
+// return, line feed or tab), and moves read past what it consumed.
+template <bool Decode>
+inline void RewriteOne(const char*& read, const char* end, char*& write) {
+    const char c = *read;
+    if (Decode && c == '&') {
+        char byte = 0;
+        const size_t length = EntityAt(read, end, byte);
+        *write++ = length ? byte : '&';
+        read += length ? length : 1;
+        return;
+    }
+    *write++ = ' ';
+    read += (c == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
+}
+
+template <bool Decode, bool Normalise>
 void RewriteInPlace(std::string& text, size_t from) {
     char* const data = &text[0];
     const char* const end = data + text.size();
     const char* read = data + from;
     char* write = data + from;
     for (;;) {
-        const char* special = Normalise ? (Decode ? FindFirst<'&', '\r', '\n', '\t'>(read, end, end)
-                                                  : FindFirst<'\r', '\n', '\t'>(read, end, end))
-                                        : FindFirst<'&'>(read, end, end);
+        const char* special = FindRewritable<Decode, Normalise>(read, end);
         MoveDown(write, read, static_cast<size_t>(special - read));
         read = special;
         if (read == end) {
             break;
         }
-        const char c = *read;
-        if (Decode && c == '&') {
-            char byte = 0;
-            const size_t length = EntityAt(read, end, byte);
-            *write++ = length ? byte : '&';
-            read += length ? length : 1;
-            continue;
-        }
-        // A carriage return, line feed or tab.
-        *write++ = ' ';
-        read += (c == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
+        RewriteOne<Decode>(read, end, write);
     }
     const size_t length = static_cast<size_t>(write - data);
     if (length != text.size()) {
@@ -238,9 +250,7 @@ void AssignRewritten(std::string& out, std::string_view text, size_t from, std::
     const char* read = text.data() + from;
     const char* const end = text.data() + text.size();
     while (read != end) {
-        const char* special = Normalise ? (Decode ? FindFirst<'&', '\r', '\n', '\t'>(read, end, end)
-                                                  : FindFirst<'\r', '\n', '\t'>(read, end, end))
-                                        : FindFirst<'&'>(read, end, end);
+        const char* special = FindRewritable<Decode, Normalise>(read, end);
         const size_t plain = static_cast<size_t>(special - read);
         CopyBytes(write, read, plain);
         write += plain;
@@ -248,16 +258,7 @@ void AssignRewritten(std::string& out, std::string_view text, size_t from, std::
         if (read == end) {
             break;
         }
-        const char c = *read;
-        if (Decode && c == '&') {
-            char byte = 0;
-            const size_t length = EntityAt(read, end, byte);
-            *write++ = length ? byte : '&';
-            read += length ? length : 1;
-            continue;
-        }
-        *write++ = ' ';   // a carriage return, line feed or tab
-        read += (c == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
+        RewriteOne<Decode>(read, end, write);
     }
     AssignBytes(out, data, static_cast<size_t>(write - data));
 }
