@@ -17,6 +17,8 @@
 // library that uses it may carry its own copy of the code.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -60,7 +62,7 @@ public:
     const_iterator find(std::string_view name) const {
         if (entries_.size() <= LinearFindSize)
             return std::find_if(entries_.begin(), entries_.end(),
-                                [name](const value_type& entry) { return std::string_view(entry.first) == name; });
+                                [name](const value_type& entry) { return sameName(entry.first, name); });
         const_iterator it = lower_bound(name);
         return it != entries_.end() && std::string_view(it->first) == name ? it : entries_.end();
     }
@@ -72,6 +74,21 @@ public:
         if (it == entries_.end())
             throw std::out_of_range("no child of that name");
         return it->second;
+    }
+
+    // Whether two names are the same bytes. Names are short: 4 to 16 bytes are compared with
+    // two overlapping loads each, without a call.
+    static bool sameName(std::string_view a, std::string_view b) {
+        const std::size_t n = a.size();
+        if (n != b.size())
+            return false;
+        if (n >= 8 && n <= 16)
+            return ((load<std::uint64_t>(a.data()) ^ load<std::uint64_t>(b.data())) |
+                    (load<std::uint64_t>(a.data() + n - 8) ^ load<std::uint64_t>(b.data() + n - 8))) == 0;
+        if (n >= 4 && n < 8)
+            return ((load<std::uint32_t>(a.data()) ^ load<std::uint32_t>(b.data())) |
+                    (load<std::uint32_t>(a.data() + n - 4) ^ load<std::uint32_t>(b.data() + n - 4))) == 0;
+        return a == b;
     }
 
     // --- Changing (the owning branch's business) --------------------------------------------
@@ -122,6 +139,11 @@ public:
         return true;
     }
     void clear() noexcept { entries_.clear(); }
+    // Removes the entries from position count on.
+    void truncate(size_type count) {
+        if (count < entries_.size())
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(count), entries_.end());
+    }
     void reserve(size_type capacity) { entries_.reserve(capacity); }
 
     // For a reader that takes names in whatever order they arrive: appends without looking,
@@ -157,6 +179,13 @@ public:
     }
 
 private:
+    template <typename Word>
+    static Word load(const char* bytes) {
+        Word word;
+        std::memcpy(&word, bytes, sizeof word);
+        return word;
+    }
+
     static constexpr size_type FirstCapacity = 8;
     // Up to this many entries a walk that compares lengths first beats a binary search.
     static constexpr size_type LinearFindSize = 8;

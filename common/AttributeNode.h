@@ -55,6 +55,9 @@ protected:
     AttributeNode& operator=(AttributeNode&&) = default;
 
 private:
+    // The tree format's reader overwrites the values of recycled nodes in place.
+    friend class FastTreeStreamer;
+
     std::int32_t isSet_ = 0;
     std::string tag_;  // empty means no tag
     NodeKind kind_;

@@ -311,6 +311,21 @@ AttributeNode* AttributeTree::adopt(std::string name, std::unique_ptr<AttributeN
     return stored;
 }
 
+std::unique_ptr<AttributeNode> AttributeTree::exchange(std::string_view name, std::unique_ptr<AttributeNode> node) {
+    const auto found = children_.find(name);
+    if (found != children_.end()) {
+        std::unique_ptr<AttributeNode> previous = std::move(found->second);
+        if (node)
+            found->second = std::move(node);
+        else
+            children_.erase(found);
+        return previous;
+    }
+    if (node)
+        children_.insertOrAssign(name, std::move(node));
+    return nullptr;
+}
+
 void AttributeTree::accept(AttributeTreeVisitor& visitor, const char* name, int depth) {
     if (!visitor.beginNode(name, this))
         return;

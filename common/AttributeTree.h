@@ -98,6 +98,9 @@ public:
     // that name, and returns the stored pointer. Appending names in ascending order costs O(1)
     // each. A null node removes the child of that name and returns null.
     AttributeNode* adopt(std::string name, std::unique_ptr<AttributeNode> node);
+    // Stores node under exactly this name as adopt does and hands back the child it replaces
+    // (null when there was none); a null node takes that child out and stores nothing.
+    std::unique_ptr<AttributeNode> exchange(std::string_view name, std::unique_ptr<AttributeNode> node);
 
     // Traversal: beginNode(name, this); unless it returned 0 and when depth is above 0 or -1,
     // the leaves in name order (Text, Integer, Binary; PlainInteger is not reported), then each

@@ -15,6 +15,11 @@
 // send assembles both documents in memory and writes the whole message to the
 // stream with one write. receive reads both documents before it judges them,
 // so the stream stays in step whatever they hold.
+//
+// The halves clear removes are kept out of sight while they are small, and
+// their nodes are recycled by the next send (the header's five leaves) and
+// receive (the reply read over the last one): a connection whose replies keep
+// their shape exchanges messages without allocating.
 
 #include <cstdint>
 #include <string>
@@ -75,7 +80,18 @@ class BRMessage {
   std::int32_t MessageType = 0;
 
  private:
+  AttributeTree& headerToSend();
+  void keepSpareHeader(std::unique_ptr<AttributeNode> header);
+  std::unique_ptr<AttributeNode> takeSpareHeader();
+
   AttributeTree tree_;
   CMemoryStream outgoing_;     // reused for every send
   FastTreeStreamer streamer_;  // and its string buffers for every receive
+  // Halves removed from the tree, kept for their nodes: the header of the last request or
+  // reply (two at most, one for send and one for receive) and the data of the last reply.
+  std::unique_ptr<AttributeNode> spareHeaders_[2];
+  std::unique_ptr<AttributeNode> spareData_;
+  // Whether the header and data in the tree are small enough to be kept when removed.
+  bool headerKeepable_ = false;
+  bool dataKeepable_ = false;
 };

@@ -27,6 +27,8 @@ void BinaryAttribute::setData(std::uint32_t length, const void* bytes) {
 }
 
 unsigned char* BinaryAttribute::allocate(std::uint32_t length) {
+    if (length == length_)
+        return bytes_.get();  // a buffer of that size is there to be overwritten
     bytes_.reset(length != 0 ? new unsigned char[length] : nullptr);
     length_ = length;
     return bytes_.get();

@@ -20,8 +20,9 @@ public:
 
     // Frees the old buffer and copies length bytes into a fresh one; null bytes store no data.
     void setData(std::uint32_t length, const void* bytes);
-    // Frees the old buffer and gives a fresh one of length bytes, uninitialised, for the caller
-    // to fill in place (a reader decoding straight into the leaf). Null when length is 0.
+    // A buffer of length bytes for the caller to fill in place (a reader decoding straight into
+    // the leaf): the old one when it has that size, else a fresh one, uninitialised. Null when
+    // length is 0.
     unsigned char* allocate(std::uint32_t length);
 
 private:

@@ -10,7 +10,7 @@ void CIOStream::writeString(const char* text) {
   writeString(text, text ? static_cast<std::uint32_t>(std::strlen(text)) : 0);
 }
 
-void CIOStream::writeString(const char* text, std::uint32_t length) {
+void CIOStream::writeStringInParts(const char* text, std::uint32_t length) {
   if (text == nullptr || length == 0) {
     writeU16(0);
     return;

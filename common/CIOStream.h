@@ -17,7 +17,19 @@ class CIOStream : public CInputStream {
   // One counted string; null and "" both give 00 00. Every number is its own
   // write, and the bytes of the text one more.
   void writeString(const char* text);
-  void writeString(const char* text, std::uint32_t length);  // length bytes of text
+  // length bytes of text. A short string that fits the write window goes
+  // straight into it.
+  void writeString(const char* text, std::uint32_t length) {
+    if (text != nullptr && length != 0 && length < 0xFFFF &&
+        static_cast<std::size_t>(writeLimit_ - writeCursor_) >= std::size_t{length} + 2) {
+      writeCursor_[0] = static_cast<unsigned char>(length >> 8);
+      writeCursor_[1] = static_cast<unsigned char>(length);
+      std::memcpy(writeCursor_ + 2, text, length);
+      writeCursor_ += length + 2;
+      return;
+    }
+    writeStringInParts(text, length);
+  }
 
   // Fixed-width numbers in network order, each one write.
   void writeU16(std::uint16_t value) {
@@ -38,6 +50,9 @@ class CIOStream : public CInputStream {
     std::uint32_t written = 0;
     write(buffer, count, written);
   }
+
+ private:
+  void writeStringInParts(const char* text, std::uint32_t length);
 
  protected:
   // The write window: room a concrete stream offers for the next bytes.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/Sockets.h"
 
@@ -44,6 +45,22 @@ class CInputStream {
   // and the stream is positioned behind all of them. A read that fails after
   // the length leaves target empty.
   void readString(std::string& target);
+
+  // The next counted string when it lies whole in the read window and is
+  // shorter than 65535 bytes: its bytes as they are on the wire (a NUL among
+  // them included) and the bytes it takes there, length field and all.
+  // Nothing is consumed; false when the string is not in the window like that.
+  bool peekString(std::string_view& bytes, std::uint32_t& wireSize) const {
+    const std::size_t available = static_cast<std::size_t>(windowEnd_ - windowBegin_);
+    if (available < 2) return false;
+    const std::uint32_t length = (std::uint32_t{windowBegin_[0]} << 8) | windowBegin_[1];
+    if (length == 0xFFFF || available - 2 < length) return false;
+    bytes = std::string_view(reinterpret_cast<const char*>(windowBegin_ + 2), length);
+    wireSize = length + 2;
+    return true;
+  }
+  // Consumes count bytes that peekString has shown to be in the window.
+  void skipPeeked(std::uint32_t count) { windowBegin_ += count; }
 
   // Fixed-width numbers in network order, each one readFully.
   std::uint16_t readU16() {

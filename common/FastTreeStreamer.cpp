@@ -13,12 +13,26 @@ namespace {
   throw CBRWebIOStreamException(TransportBadTreeFormat, 0, SourceFastTreeStreamer, line);
 }
 
-// Strings go on the wire up to their first NUL.
-std::uint32_t wireLength(const std::string& text) {
-  const void* nul = std::memchr(text.data(), '\0', text.size());
-  const std::size_t length = nul ? static_cast<const char*>(nul) - text.data() : text.size();
+bool hasZeroByte(std::uint64_t word) {
+  return ((word - 0x0101010101010101u) & ~word & 0x8080808080808080u) != 0;
+}
+
+// Strings go on the wire up to their first NUL. Names and most texts are short: 8 to 16
+// bytes are checked with two overlapping loads.
+std::uint32_t wireLength(std::string_view text) {
+  const std::size_t size = text.size();
+  if (size >= 8 && size <= 16) {
+    std::uint64_t head, tail;
+    std::memcpy(&head, text.data(), 8);
+    std::memcpy(&tail, text.data() + size - 8, 8);
+    if (!hasZeroByte(head) && !hasZeroByte(tail)) return static_cast<std::uint32_t>(size);
+  }
+  const void* nul = std::memchr(text.data(), '\0', size);
+  const std::size_t length = nul ? static_cast<const char*>(nul) - text.data() : size;
   return static_cast<std::uint32_t>(length);
 }
+
+int childDepth(int depth) { return depth == -1 ? -1 : depth - 1; }
 
 std::uint16_t flagOf(const AttributeNode& leaf) { return leaf.isSet() != 0 ? 1 : 0; }
 
@@ -36,8 +50,37 @@ void FastTreeStreamer::writeTree(CIOStream& stream, AttributeTree& tree, const c
   stream_ = &stream;
   selective_ = selective;
   stream.writeString(FormatTag);
-  tree.accept(*this, name, depth);
+  writeBranch(tree, name, name ? static_cast<std::uint32_t>(std::strlen(name)) : 0, depth);
   writeCode(WireCode::EndOfTree);
+}
+
+// What accept would drive the visitor events below to write, walked directly: the names'
+// lengths are known, and no event is a virtual call. Branches recurse as accept does.
+void FastTreeStreamer::writeBranch(AttributeTree& branch, const char* name, std::uint32_t nameLength, int depth) {
+  writeCode(WireCode::BeginBranch);
+  stream_->writeString(name, nameLength);
+  if (depth > 0 || depth == -1) {
+    for (const auto& [childName, child] : branch.children_) {
+      switch (child->kind()) {
+        case NodeKind::Text:
+          if (!skipped(*child)) writeTextEntry(WireName(childName), static_cast<const TextAttribute&>(*child));
+          break;
+        case NodeKind::Integer:
+          if (!skipped(*child)) writeIntegerEntry(WireName(childName), static_cast<const IntegerAttribute&>(*child));
+          break;
+        case NodeKind::Binary:
+          writeBinaryEntry(WireName(childName), static_cast<const BinaryAttribute&>(*child));
+          break;
+        default:
+          break;
+      }
+    }
+    for (const auto& [childName, child] : branch.children_) {
+      if (child->kind() == NodeKind::Branch)
+        writeBranch(static_cast<AttributeTree&>(*child), childName.data(), wireLength(childName), childDepth(depth));
+    }
+  }
+  endNode(name, &branch);
 }
 
 void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const char* name, int depth,
@@ -52,20 +95,20 @@ void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const c
   stream.writeString(FormatTag);
   switch (node.kind()) {
     case NodeKind::Integer:
-      writeIntegerEntry("", static_cast<IntegerAttribute&>(node));
+      writeIntegerEntry(WireName(""), static_cast<IntegerAttribute&>(node));
       break;
     case NodeKind::Text:
-      writeTextEntry("", static_cast<TextAttribute&>(node));
+      writeTextEntry(WireName(""), static_cast<TextAttribute&>(node));
       break;
     default:
-      writeBinaryEntry("", static_cast<BinaryAttribute&>(node));
+      writeBinaryEntry(WireName(""), static_cast<BinaryAttribute&>(node));
       break;
   }
 }
 
 int FastTreeStreamer::beginNode(const char* name, AttributeTree*) {
   writeCode(WireCode::BeginBranch);
-  writeName(name);
+  writeName(WireName(name));
   return 1;
 }
 
@@ -76,41 +119,53 @@ int FastTreeStreamer::endNode(const char*, AttributeTree*) {
 }
 
 int FastTreeStreamer::integer(const char* name, IntegerAttribute* leaf) {
-  if (!skipped(*leaf)) writeIntegerEntry(name, *leaf);
+  if (!skipped(*leaf)) writeIntegerEntry(WireName(name), *leaf);
   return 1;
 }
 
 int FastTreeStreamer::text(const char* name, TextAttribute* leaf) {
-  if (!skipped(*leaf)) writeTextEntry(name, *leaf);
+  if (!skipped(*leaf)) writeTextEntry(WireName(name), *leaf);
   return 1;
 }
 
 int FastTreeStreamer::binary(const char* name, BinaryAttribute* leaf) {
-  writeBinaryEntry(name, *leaf);
+  writeBinaryEntry(WireName(name), *leaf);
   return 1;
 }
 
 void FastTreeStreamer::writeCode(WireCode code) { stream_->writeU16(static_cast<std::uint16_t>(code)); }
 
-void FastTreeStreamer::writeName(const char* name) { stream_->writeString(name); }
+FastTreeStreamer::WireName::WireName(const char* name)
+    : bytes(name), length(name ? static_cast<std::uint32_t>(std::strlen(name)) : 0) {}
 
-void FastTreeStreamer::writeIntegerEntry(const char* name, const IntegerAttribute& leaf) {
+FastTreeStreamer::WireName::WireName(const std::string& name) : bytes(name.data()), length(wireLength(name)) {}
+
+void FastTreeStreamer::writeName(WireName name) { stream_->writeString(name.bytes, name.length); }
+
+void FastTreeStreamer::writeTag(const AttributeNode& leaf) {
+  if (leaf.tag_.empty())
+    stream_->writeU16(0);
+  else
+    stream_->writeString(leaf.tag_.data(), wireLength(leaf.tag_));
+}
+
+void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& leaf) {
   writeCode(WireCode::IntegerEntry);
   writeName(name);
   stream_->writeU32(static_cast<std::uint32_t>(leaf.value()));
   stream_->writeU16(flagOf(leaf));
-  stream_->writeString(leaf.tag());
+  writeTag(leaf);
 }
 
-void FastTreeStreamer::writeTextEntry(const char* name, const TextAttribute& leaf) {
+void FastTreeStreamer::writeTextEntry(WireName name, const TextAttribute& leaf) {
   writeCode(WireCode::TextEntry);
   writeName(name);
   stream_->writeString(leaf.text().data(), wireLength(leaf.text()));
   stream_->writeU16(flagOf(leaf));
-  stream_->writeString(leaf.tag());
+  writeTag(leaf);
 }
 
-void FastTreeStreamer::writeBinaryEntry(const char* name, const BinaryAttribute& leaf) {
+void FastTreeStreamer::writeBinaryEntry(WireName name, const BinaryAttribute& leaf) {
   writeCode(WireCode::BinaryEntry);
   writeName(name);
   stream_->writeU32(leaf.length());
@@ -119,42 +174,82 @@ void FastTreeStreamer::writeBinaryEntry(const char* name, const BinaryAttribute&
 
 // --- Reading -------------------------------------------------------------------------------
 
-std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream) {
+namespace {
+// After a read the reader's buffers keep their memory for the next one, up to this many
+// entries; a wider document's buffers are given back.
+constexpr std::size_t KeptPendingEntries = 4096;
+// A recycled string (a text or tag) keeps its memory up to this size; one grown past it by an
+// earlier value is given back before the next value is read into it.
+constexpr std::size_t KeptStringCapacity = 1024;
+
+NodeKind leafKindOf(std::uint16_t code) {
+  switch (static_cast<WireCode>(code)) {
+    case WireCode::IntegerEntry:
+      return NodeKind::Integer;
+    case WireCode::TextEntry:
+      return NodeKind::Text;
+    default:
+      return NodeKind::Binary;
+  }
+}
+
+// A recycled branch starts as a new one would: isSet 0 and no tag.
+void freshen(AttributeNode& node) {
+  node.setIsSet(0);
+  node.setTag(nullptr);
+}
+
+constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
+
+// Whether a name read from the wire, bytes as they are, is the stored name. A stored name
+// holds no NUL, so bytes of the same length that compare equal hold none either.
+bool sameName(const std::string& stored, std::string_view wire) { return AttributeChildren::sameName(stored, wire); }
+}  // namespace
+
+std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream) { return readTree(stream, nullptr); }
+
+std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream, std::unique_ptr<AttributeNode> reuse) {
+  documentEntries_ = 0;
+  documentBytes_ = 0;
   stream.readString(tag_);  // the format tag; any tag is accepted
   const std::uint16_t code = stream.readU16();
   stream.readString(name_);  // the root's name; the caller decides where the node goes
+  documentBytes_ += tag_.size() + name_.size();
   switch (static_cast<WireCode>(code)) {
     case WireCode::BeginBranch: {
-      auto root = std::make_unique<AttributeTree>();
-      readBranchContents(stream, *root);
-      return root;
+      if (!reuse || reuse->kind() != NodeKind::Branch) reuse = std::make_unique<AttributeTree>();
+      freshen(*reuse);
+      readBranchContents(stream, static_cast<AttributeTree&>(*reuse));
+      return reuse;
     }
     case WireCode::IntegerEntry:
     case WireCode::TextEntry:
     case WireCode::BinaryEntry:
+      documentEntries_ = 1;
+      if (reuse && reuse->kind() == leafKindOf(code)) {
+        readLeafInto(stream, code, *reuse);
+        return reuse;
+      }
+      reuse.reset();
       return readLeaf(stream, code);
     default:
       failFormat(LineUnknownRootCode);
   }
 }
 
-namespace {
-// After a read the reader's buffers keep their memory for the next one, up to this many
-// entries; a wider document's buffers are given back.
-constexpr std::size_t KeptPendingEntries = 4096;
-}  // namespace
-
-// Open branches are kept on an explicit stack, never on the call stack. The
-// stack starts holding the root, so the root's own EndBranch empties it and
-// anything before EndOfTree still lands in the root.
+// Open branches are kept on an explicit stack, never on the call stack; the
+// stack holds the parents of the branch being read. The root's own EndBranch
+// closes it, and anything that comes before EndOfTree still lands in the root
+// beside what it holds.
 //
-// The entries of the open branches wait in pending_, innermost branch last,
-// and move into their branch, in one block of the right size, when it is
-// complete (EndBranch, or EndOfTree for every branch still open). A writer
-// sends a branch's leaves in name order and then its sub-branches in name
-// order; a branch whose names did not arrive ascending is sorted once then,
-// keeping the later of two entries with the same name. So a branch costs one
-// allocation for its children, and O(n log n) whatever order a peer sends.
+// A writer sends a branch's leaves in name order and then its sub-branches in
+// name order, so an entry with an earlier name is looked for where the last
+// one of its group was found, and only out of that order by name. New names
+// move into their branch, in one block, when it is complete (EndBranch, or
+// EndOfTree for every branch still open); if they did not arrive ascending
+// they are sorted once then. Of two entries with the same name the later one
+// wins. So a new branch costs one allocation for its children, a recycled one
+// none, and O(n log n) whatever order a peer sends.
 void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& root) {
   // Whatever happens, nothing of this read stays behind in the buffers (the
   // partly read tree is the caller's to discard).
@@ -163,14 +258,17 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
     ~Reset() {
       self.pending_.clear();
       self.openBranches_.clear();
+      self.taken_.clear();
       if (self.pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(self.pending_);
       if (self.openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(self.openBranches_);
+      if (self.taken_.capacity() > KeptPendingEntries) std::vector<unsigned char>().swap(self.taken_);
     }
   } reset{*this};
   pending_.clear();
   openBranches_.clear();
-  OpenBranch current{&root, 0, 1, true};
-  openBranches_.push_back(current);
+  taken_.clear();
+  OpenBranch current = openBranch(root, 1, false);
+  bool rootOpen = true;
   std::size_t entries = 0;
   for (;;) {
     const auto code = static_cast<WireCode>(stream.readU16());
@@ -180,6 +278,7 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
     }
     switch (code) {
       case WireCode::EndOfTree:
+        documentEntries_ = entries;
         completeBranch(current);
         while (!openBranches_.empty()) {
           completeBranch(openBranches_.back());
@@ -187,28 +286,39 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
         }
         return;
       case WireCode::BeginBranch: {
-        std::unique_ptr<AttributeNode>& node = appendPending(stream, current);
+        std::unique_ptr<AttributeNode>& slot = entrySlot(stream, current, true);
         if (current.depth >= MaxDepth) failFormat(LineUnknownEntryCode);
-        auto child = std::make_unique<AttributeTree>();
-        AttributeTree* opened = child.get();
-        node = std::move(child);
+        if (slot && slot->kind() == NodeKind::Branch)
+          freshen(*slot);
+        else
+          slot = std::make_unique<AttributeTree>();
+        auto& opened = static_cast<AttributeTree&>(*slot);
         openBranches_.push_back(current);
-        current = OpenBranch{opened, pending_.size(), current.depth + 1, true};
+        current = openBranch(opened, current.depth + 1, false);
         break;
       }
       case WireCode::IntegerEntry:
       case WireCode::TextEntry:
       case WireCode::BinaryEntry: {
-        std::unique_ptr<AttributeNode>& node = appendPending(stream, current);
-        node = readLeaf(stream, static_cast<std::uint16_t>(code));
+        const auto wire = static_cast<std::uint16_t>(code);
+        std::unique_ptr<AttributeNode>& slot = entrySlot(stream, current, false);
+        if (slot && slot->kind() == leafKindOf(wire))
+          readLeafInto(stream, wire, *slot);
+        else
+          slot = readLeaf(stream, wire);
         break;
       }
       case WireCode::EndBranch:
         stream.readString(name_);  // not used
-        if (openBranches_.empty()) failFormat(LineUnknownEntryCode);
+        if (openBranches_.empty() && !rootOpen) failFormat(LineUnknownEntryCode);
         completeBranch(current);
-        current = openBranches_.back();  // the parent, as it was when the branch was opened
-        openBranches_.pop_back();
+        if (!openBranches_.empty()) {
+          current = openBranches_.back();  // the parent, as it was when the branch was opened
+          openBranches_.pop_back();
+          break;
+        }
+        rootOpen = false;
+        current = openBranch(root, 1, true);
         break;
       default:
         stream.readString(name_);  // consumed with the code
@@ -217,13 +327,82 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
   }
 }
 
-// A new entry of open, its name read straight into the entry; returns where
-// its node goes. An entry with the same name as the one before it takes that
-// one's place at once, so a peer repeating a name costs no memory.
+// keepEarlier: the children the branch has stay whether or not an entry takes their place
+// (the root reopened after its EndBranch).
+FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
+  const std::size_t earlier = branch.children_.size();
+  OpenBranch open{&branch, pending_.size(), taken_.size(), earlier, keepEarlier ? earlier : 0, 0, 0, depth, true};
+  if (earlier != 0) taken_.resize(taken_.size() + earlier, keepEarlier ? 1 : 0);
+  return open;
+}
+
+// Reads the name of a new entry of open and returns where its node goes: the
+// place of the earlier entry of that name, or a new pending entry.
+std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch) {
+  if (open.earlierCount == 0) return appendPending(stream, open);
+  std::size_t index = expectedEarlier(open, isBranch);
+  std::string_view wireName;
+  std::uint32_t wireSize = 0;
+  // The name as it lies in the stream's buffer, compared where it is: the usual case, an
+  // entry found where the last one of its group was, costs no copy.
+  if (index != NotFound && stream.peekString(wireName, wireSize) &&
+      sameName((open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index))->first, wireName)) {
+    stream.skipPeeked(wireSize);
+    documentBytes_ += wireName.size();
+    open.cursor(isBranch) = index + 1;
+  } else {
+    stream.readString(name_);
+    index = findEarlier(open, name_, isBranch);
+    if (index == NotFound) return appendPending(name_, open);
+    documentBytes_ += name_.size();
+  }
+  unsigned char& taken = taken_[open.firstMark + index];
+  if (!taken) {
+    taken = 1;
+    ++open.takenCount;
+  }
+  return (open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index))->second;
+}
+
+// Where the next entry of that group is expected among the earlier entries: behind the last
+// one found, past the entries of the other group. NotFound when none is left.
+std::size_t FastTreeStreamer::expectedEarlier(OpenBranch& open, bool isBranch) const {
+  const AttributeChildren& children = open.branch->children_;
+  std::size_t cursor = open.cursor(isBranch);
+  while (cursor < open.earlierCount &&
+         ((children.begin() + static_cast<std::ptrdiff_t>(cursor))->second->kind() == NodeKind::Branch) != isBranch)
+    ++cursor;
+  open.cursor(isBranch) = cursor;
+  return cursor < open.earlierCount ? cursor : NotFound;
+}
+
+std::size_t FastTreeStreamer::findEarlier(OpenBranch& open, const std::string& name, bool isBranch) {
+  const AttributeChildren& children = open.branch->children_;
+  const auto found = children.find(name);
+  if (found == children.end()) return NotFound;
+  const auto index = static_cast<std::size_t>(found - children.begin());
+  open.cursor(isBranch) = index + 1;
+  return index;
+}
+
+// A new entry of open, its name read straight into the entry.
 std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(CInputStream& stream, OpenBranch& open) {
   AttributeChildren::value_type& entry = pending_.emplace_back();
   stream.readString(entry.first);
+  return settlePending(open);
+}
+
+std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(const std::string& name, OpenBranch& open) {
+  pending_.emplace_back().first = name;
+  return settlePending(open);
+}
+
+// An entry with the same name as the one before it takes that one's place at
+// once, so a peer repeating a name costs no memory.
+std::unique_ptr<AttributeNode>& FastTreeStreamer::settlePending(OpenBranch& open) {
   const std::size_t count = pending_.size();
+  AttributeChildren::value_type& entry = pending_[count - 1];
+  documentBytes_ += entry.first.size();
   if (count - 1 > open.firstPending) {
     AttributeChildren::value_type& previous = pending_[count - 2];
     if (previous.first == entry.first) {
@@ -236,17 +415,34 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(CInputStream& st
 }
 
 void FastTreeStreamer::completeBranch(OpenBranch& open) {
+  AttributeChildren& children = open.branch->children_;
+  if (open.takenCount != open.earlierCount) dropUntaken(open);
+  taken_.resize(open.firstMark);
+  open.earlierCount = open.takenCount = 0;
   const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
   if (first == pending_.end()) return;
-  AttributeChildren& children = open.branch->children_;
-  // Entries that arrive after the root's own EndBranch join the children it has already.
-  const bool joining = !children.empty();
-  const auto last = open.ordered || joining ? pending_.end() : AttributeChildren::orderKeepingLast(first, pending_.end());
+  const auto last = open.ordered ? pending_.end() : AttributeChildren::orderKeepingLast(first, pending_.end());
+  // New names never equal earlier ones, so they need sorting in only when they do not all follow them.
+  const bool follows = children.empty() || (children.end() - 1)->first < first->first;
   children.reserve(children.size() + static_cast<std::size_t>(last - first));
   for (auto it = first; it != last; ++it) children.appendUnordered(std::move(it->first), std::move(it->second));
-  if (joining) children.restoreOrder();
+  if (!follows) children.restoreOrder();
   pending_.erase(first, pending_.end());
   open.ordered = true;
+}
+
+// Removes the earlier entries no entry of the document took, keeping the order of the rest.
+void FastTreeStreamer::dropUntaken(OpenBranch& open) {
+  AttributeChildren& children = open.branch->children_;
+  const unsigned char* taken = taken_.data() + open.firstMark;
+  const auto base = children.begin();
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < open.earlierCount; ++i) {
+    if (!taken[i]) continue;
+    if (kept != i) base[static_cast<std::ptrdiff_t>(kept)] = std::move(base[static_cast<std::ptrdiff_t>(i)]);
+    ++kept;
+  }
+  children.truncate(kept);
 }
 
 std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, std::uint16_t code) {
@@ -255,6 +451,7 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       const auto value = static_cast<std::int32_t>(stream.readU32());
       const std::uint16_t flag = stream.readU16();
       stream.readString(tag_);
+      documentBytes_ += tag_.size();
       auto leaf = std::make_unique<IntegerAttribute>(value, tag_.c_str());
       leaf->setIsSet(isSetFromFlag(flag));
       return leaf;
@@ -264,6 +461,7 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       stream.readString(text);
       const std::uint16_t flag = stream.readU16();
       stream.readString(tag_);
+      documentBytes_ += text.size() + tag_.size();
       auto leaf = std::make_unique<TextAttribute>(std::move(text), tag_.c_str());
       leaf->setIsSet(isSetFromFlag(flag));
       return leaf;
@@ -273,7 +471,56 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto leaf = std::make_unique<BinaryAttribute>();
       if (length != 0) stream.readFully(leaf->allocate(length), length);
+      documentBytes_ += length;
       return leaf;
     }
   }
+}
+
+// The entry's value, flag and tag written over a leaf of its kind: the leaf ends as readLeaf
+// would have made it.
+void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& node) {
+  switch (static_cast<WireCode>(code)) {
+    case WireCode::IntegerEntry: {
+      auto& leaf = static_cast<IntegerAttribute&>(node);
+      leaf.setValue(static_cast<std::int32_t>(stream.readU32()));
+      leaf.setIsSet(isSetFromFlag(stream.readU16()));
+      break;
+    }
+    case WireCode::TextEntry: {
+      auto& leaf = static_cast<TextAttribute&>(node);
+      readReusing(stream, leaf.text_);
+      leaf.setIsSet(isSetFromFlag(stream.readU16()));
+      documentBytes_ += leaf.text_.size();
+      break;
+    }
+    default: {
+      const std::uint32_t length = stream.readU32();
+      if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
+      auto& leaf = static_cast<BinaryAttribute&>(node);
+      unsigned char* bytes = leaf.allocate(length);
+      if (length != 0) stream.readFully(bytes, length);
+      documentBytes_ += length;
+      freshen(leaf);  // a binary entry carries neither flag nor tag
+      return;
+    }
+  }
+  readReusing(stream, node.tag_);
+  if (node.tag_.size() == 4 && node.tag_.compare(0, 4, "null", 4) == 0) node.tag_.clear();  // as setTag takes it
+  documentBytes_ += node.tag_.size();
+}
+
+// As readString, into a string that keeps its memory; a string that lies whole in the
+// stream's buffer is copied from there at once.
+void FastTreeStreamer::readReusing(CInputStream& stream, std::string& target) {
+  if (target.capacity() > KeptStringCapacity) std::string().swap(target);
+  std::string_view bytes;
+  std::uint32_t wireSize = 0;
+  if (!stream.peekString(bytes, wireSize)) {
+    stream.readString(target);
+    return;
+  }
+  target.clear();
+  if (!bytes.empty()) target.append(bytes.data(), wireLength(bytes));
+  stream.skipPeeked(wireSize);
 }

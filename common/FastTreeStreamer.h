@@ -23,7 +23,10 @@
 // hand the result to a socket in one write (BRMessage::send does).
 //
 // Reading builds the tree with an explicit stack of open branches and takes
-// nothing on trust. Every failure is a CBRWebIOStreamException with code 1074
+// nothing on trust. A reader may be handed an earlier tree to recycle: its
+// nodes are overwritten in place wherever the document has a node of the same
+// name and kind at the same place, so a connection that reads replies of one
+// shape allocates nothing for them; the tree read is the same either way. Every failure is a CBRWebIOStreamException with code 1074
 // and systemError 0 from "common\FastTreeStreamer", at these lines:
 //   LineUnknownRootCode (146)  the document's first entry is not 1, 3, 4 or 5
 //   LineUnknownEntryCode (212) an unknown code inside a branch; an EndBranch
@@ -77,6 +80,13 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   void writeNode(CIOStream& stream, AttributeNode& node, const char* name, int depth, int selective);
   // Reads exactly one document; the caller owns the result.
   std::unique_ptr<AttributeNode> readTree(CInputStream& stream);
+  // The same, recycling the nodes of reuse (which may be null). reuse is
+  // consumed whatever happens: what the document has no place for is freed.
+  std::unique_ptr<AttributeNode> readTree(CInputStream& stream, std::unique_ptr<AttributeNode> reuse);
+  // The size of the last document read: its entries, and the bytes of its
+  // names, texts, tags and binary values.
+  std::size_t entriesRead() const { return documentEntries_; }
+  std::size_t bytesRead() const { return documentBytes_; }
 
   // The writer's visitor events; each returns 1. Driven by accept during
   // writeTree, after the stream and the selective flag are set.
@@ -87,26 +97,53 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   int binary(const char* name, BinaryAttribute* leaf) override;
 
  private:
+  // A name as it goes on the wire: its bytes up to the first NUL.
+  struct WireName {
+    explicit WireName(const char* name);
+    explicit WireName(const std::string& name);
+    const char* bytes;
+    std::uint32_t length;
+  };
+  void writeBranch(AttributeTree& branch, const char* name, std::uint32_t nameLength, int depth);
   void writeCode(WireCode code);
-  void writeName(const char* name);
-  void writeIntegerEntry(const char* name, const IntegerAttribute& leaf);
-  void writeTextEntry(const char* name, const TextAttribute& leaf);
-  void writeBinaryEntry(const char* name, const BinaryAttribute& leaf);
+  void writeName(WireName name);
+  void writeTag(const AttributeNode& leaf);
+  void writeIntegerEntry(WireName name, const IntegerAttribute& leaf);
+  void writeTextEntry(WireName name, const TextAttribute& leaf);
+  void writeBinaryEntry(WireName name, const BinaryAttribute& leaf);
   bool skipped(const AttributeNode& leaf) const { return selective_ != 0 && leaf.isSet() == 0; }
 
   void readBranchContents(CInputStream& stream, AttributeTree& root);
   std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
+  void readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& leaf);
+  void readReusing(CInputStream& stream, std::string& target);
 
-  // A branch being read: where its entries start in pending_, how deep it lies, and whether
-  // the names appended to it so far are ascending.
+  // A branch being read. The children it had when it was opened (none for a
+  // new branch) are the earlier entries: an entry of the document that finds
+  // one of its name takes its place, and those no entry took are dropped when
+  // the branch is complete. Entries with new names wait in pending_, innermost
+  // branch last, and join the children then.
   struct OpenBranch {
     AttributeTree* branch;
-    std::size_t firstPending;
+    std::size_t firstPending;  // where its new entries start in pending_
+    std::size_t firstMark;     // where the taken-marks of its earlier entries start in taken_
+    std::size_t earlierCount;
+    std::size_t takenCount;
+    std::size_t leafCursor;    // where the next leaf, then the next branch, is expected
+    std::size_t branchCursor;  // among the earlier entries
     int depth;
-    bool ordered;
+    bool ordered;  // the new names so far arrived ascending
+    std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
+  OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
+  std::unique_ptr<AttributeNode>& entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch);
+  std::size_t expectedEarlier(OpenBranch& open, bool isBranch) const;
+  std::size_t findEarlier(OpenBranch& open, const std::string& name, bool isBranch);
   std::unique_ptr<AttributeNode>& appendPending(CInputStream& stream, OpenBranch& open);
+  std::unique_ptr<AttributeNode>& appendPending(const std::string& name, OpenBranch& open);
+  std::unique_ptr<AttributeNode>& settlePending(OpenBranch& open);
   void completeBranch(OpenBranch& open);
+  void dropUntaken(OpenBranch& open);
 
   CIOStream* stream_ = nullptr;
   int selective_ = 0;
@@ -117,4 +154,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   // stack of open branches.
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
+  std::vector<unsigned char> taken_;
+  std::size_t documentEntries_ = 0;
+  std::size_t documentBytes_ = 0;
 };

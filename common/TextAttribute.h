@@ -19,5 +19,8 @@ public:
     void setText(std::string text) { text_ = std::move(text); }
 
 private:
+    // The tree format's reader overwrites the values of recycled nodes in place.
+    friend class FastTreeStreamer;
+
     std::string text_;
 };

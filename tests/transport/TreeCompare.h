@@ -48,3 +48,23 @@ inline ::testing::AssertionResult sameNode(const AttributeNode& a, const Attribu
       return ::testing::AssertionFailure() << at << ": unexpected kind";
   }
 }
+
+// Equal in every respect a reader sets: sameNode, and isSet and tag of every node, branches and
+// binary leaves included, the root's own too.
+inline ::testing::AssertionResult identicalNode(const AttributeNode& a, const AttributeNode& b,
+                                                const std::string& at = "") {
+  const std::string tagA = a.tag() ? a.tag() : "", tagB = b.tag() ? b.tag() : "";
+  if (a.kind() != b.kind()) return ::testing::AssertionFailure() << at << ": kinds differ";
+  if (a.isSet() != b.isSet() || tagA != tagB)
+    return ::testing::AssertionFailure() << at << ": isSet or tag differ";
+  if (a.kind() != NodeKind::Branch) return sameNode(a, b, at);
+  const auto& ca = static_cast<const AttributeTree&>(a).children();
+  const auto& cb = static_cast<const AttributeTree&>(b).children();
+  if (ca.size() != cb.size()) return ::testing::AssertionFailure() << at << ": child counts differ";
+  for (auto ia = ca.begin(), ib = cb.begin(); ia != ca.end(); ++ia, ++ib) {
+    if (ia->first != ib->first) return ::testing::AssertionFailure() << at << ": names differ";
+    auto r = identicalNode(*ia->second, *ib->second, at + "/" + ia->first);
+    if (!r) return r;
+  }
+  return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,317 @@
+// Reading over an earlier tree: whatever the earlier tree and the new document hold, the tree
+// read is the one a fresh read gives, and a message exchanging replies of changing shapes sends
+// and keeps exactly what a new message would.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/BRMessage.h"
+#include "common/CEndofStreamException.h"
+#include "common/CMemoryStream.h"
+#include "common/FastTreeStreamer.h"
+#include "transport/TreeCompare.h"
+#include "transport/WireBytes.h"
+
+namespace {
+
+std::unique_ptr<AttributeNode> readFresh(const WireBytes& document) {
+  CMemoryStream in = document.stream();
+  return FastTreeStreamer().readTree(in);
+}
+
+// Reads next over the tree of earlier with one streamer, as a connection does, and checks the
+// result against a fresh read of next, and that both consumed the same bytes.
+::testing::AssertionResult readsAsFresh(FastTreeStreamer& streamer, std::unique_ptr<AttributeNode> earlier,
+                                        const WireBytes& next) {
+  CMemoryStream recycledIn = next.stream();
+  std::unique_ptr<AttributeNode> recycled = streamer.readTree(recycledIn, std::move(earlier));
+  CMemoryStream freshIn = next.stream();
+  std::unique_ptr<AttributeNode> fresh = FastTreeStreamer().readTree(freshIn);
+  if (recycledIn.readPosition() != freshIn.readPosition())
+    return ::testing::AssertionFailure() << "read " << recycledIn.readPosition() << " bytes, not " << freshIn.readPosition();
+  return identicalNode(*recycled, *fresh);
+}
+
+WireBytes branchDocument(const std::function<void(WireBytes&)>& contents) {
+  WireBytes document;
+  document.tag().begin("");
+  contents(document);
+  document.end().endOfTree();
+  return document;
+}
+
+struct RecyclingCase {
+  const char* what;
+  WireBytes earlier;
+  WireBytes next;
+};
+
+std::vector<RecyclingCase> recyclingCases() {
+  const std::string longText(70000, 'x');
+  return {
+      {"same shape, new values",
+       branchDocument([](WireBytes& d) {
+         d.binary("blob", "1234").integer("count", 1, 1, "t").text("name", "a short one", 0, "");
+         d.begin("sub").text("inner", "old").end();
+       }),
+       branchDocument([](WireBytes& d) {
+         d.binary("blob", "abcd").integer("count", -7, 0, "").text("name", "a much longer text than before", 0xFFFF,
+                                                                       "null");
+         d.begin("sub").text("inner", "").end();
+       })},
+      {"binary of another size, text back to empty",
+       branchDocument([](WireBytes& d) { d.binary("blob", "1234").text("t", "something"); }),
+       branchDocument([](WireBytes& d) { d.binary("blob", "").text("t", ""); })},
+      {"names dropped",
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 1).integer("b", 2).integer("c", 3).integer("d", 4);
+         d.begin("x").integer("y", 1).end().begin("z").end();
+       }),
+       branchDocument([](WireBytes& d) { d.integer("b", 20).integer("d", 40).begin("z").end(); })},
+      {"names added before, between and after",
+       branchDocument([](WireBytes& d) { d.integer("c", 3).integer("m", 4).begin("q").end(); }),
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 1).integer("c", 30).integer("h", 5).integer("m", 40).integer("z", 6);
+         d.begin("b").end().begin("q").integer("new", 1).end().begin("r").end();
+       })},
+      {"kinds change under the same names",
+       branchDocument([](WireBytes& d) {
+         d.integer("i", 1).text("t", "text").binary("b", "xy");
+         d.begin("leafNext").integer("gone", 1).end();
+         d.text("branchNext", "leaf");
+       }),
+       branchDocument([](WireBytes& d) {
+         d.text("i", "now text").binary("t", "now binary").integer("b", 9).integer("leafNext", 2);
+         d.begin("branchNext").text("inside", "v").end();
+       })},
+      {"a branch reused deep down, its own children dropped and added",
+       branchDocument([](WireBytes& d) {
+         d.begin("l1").begin("l2").begin("l3").integer("keep", 1).integer("drop", 2).end().end().end();
+       }),
+       branchDocument([](WireBytes& d) {
+         d.begin("l1").begin("l2").begin("l3").integer("add", 3).integer("keep", 10).end().end().end();
+       })},
+      {"repeated names: the later entry wins",
+       branchDocument([](WireBytes& d) { d.integer("a", 1).integer("b", 2).begin("c").integer("x", 1).end(); }),
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 10).text("a", "second a").integer("new", 1).integer("new", 2);
+         d.begin("b").integer("in", 1).end().integer("b", 5);
+         d.begin("c").integer("x", 2).integer("y", 3).end().begin("c").integer("z", 4).end();
+       })},
+      {"names out of order",
+       branchDocument([](WireBytes& d) { d.integer("a", 1).integer("m", 2).integer("z", 3); }),
+       branchDocument([](WireBytes& d) { d.integer("z", 30).integer("b", 5).integer("a", 10).integer("y", 6); })},
+      {"entries after the root's own end",
+       branchDocument([](WireBytes& d) { d.integer("a", 1).integer("b", 2); }),
+       WireBytes().tag().begin("").integer("a", 1).integer("c", 3).end().integer("a", 100).integer("b", 2)
+           .begin("late").end().endOfTree()},
+      {"a document that ends its branches only with end of tree",
+       branchDocument([](WireBytes& d) { d.begin("x").begin("y").integer("v", 1).end().end(); }),
+       WireBytes().tag().begin("").begin("x").begin("y").integer("v", 2).integer("w", 3).endOfTree()},
+      {"a name cut short by a NUL matches the stored name",
+       branchDocument([](WireBytes& d) { d.integer("abc", 1).integer("abcd", 2); }),
+       branchDocument([](WireBytes& d) { d.integer(std::string("abc\0z", 5), 10).integer("abcd", 20); })},
+      {"long names and a text in the long string form",
+       branchDocument([](WireBytes& d) {
+         d.text("a name well past sixteen bytes", "short").text("big", "small");
+       }),
+       branchDocument([longText](WireBytes& d) {
+         d.text("a name well past sixteen bytes", "short too").text("big", longText);
+       })},
+      {"a leaf document over a branch",
+       branchDocument([](WireBytes& d) { d.integer("a", 1); }),
+       WireBytes().tag().integer("", 5, 1, "tag")},
+      {"a branch document over a leaf", WireBytes().tag().text("", "leaf"),
+       branchDocument([](WireBytes& d) { d.text("a", "b"); })},
+      {"a leaf document over a leaf of its kind", WireBytes().tag().text("", "old", 1, "t"),
+       WireBytes().tag().text("", "new", 0, "")},
+      {"a leaf document over a leaf of another kind", WireBytes().tag().binary("", "xyz"),
+       WireBytes().tag().integer("", 3)},
+      {"an empty branch over a full one",
+       branchDocument([](WireBytes& d) { d.integer("a", 1).begin("b").integer("c", 2).end(); }),
+       branchDocument([](WireBytes&) {})},
+  };
+}
+
+TEST(TreeRecycling, ReadingOverAnEarlierTreeGivesTheFreshTree) {
+  for (const RecyclingCase& c : recyclingCases()) {
+    SCOPED_TRACE(c.what);
+    FastTreeStreamer streamer;
+    EXPECT_TRUE(readsAsFresh(streamer, readFresh(c.earlier), c.next));
+    // And the other way round, on the same streamer.
+    EXPECT_TRUE(readsAsFresh(streamer, readFresh(c.next), c.earlier));
+  }
+}
+
+// Flags and tags the host put on recycled nodes never survive: a node read over one ends as
+// the fresh node would.
+TEST(TreeRecycling, FlagsAndTagsOfRecycledNodesAreReset) {
+  auto earlier = std::make_unique<AttributeTree>();
+  earlier->setIsSet(1);
+  earlier->setTag("root tag");
+  AttributeTree* sub = static_cast<AttributeTree*>(earlier->adopt("sub", std::make_unique<AttributeTree>()));
+  sub->setIsSet(-1);
+  sub->setTag("sub tag");
+  earlier->setBinary("blob", 3, "abc");
+  static_cast<AttributeNode*>(earlier->find("blob"))->setIsSet(1);
+  static_cast<AttributeNode*>(earlier->find("blob"))->setTag("blob tag");
+  earlier->setText("text", "t", "text tag")->setIsSet(1);
+  earlier->setInteger("number", 1, "number tag")->setIsSet(1);
+
+  FastTreeStreamer streamer;
+  EXPECT_TRUE(readsAsFresh(streamer, std::move(earlier), branchDocument([](WireBytes& d) {
+                             d.binary("blob", "xyz").integer("number", 2).text("text", "u");
+                             d.begin("sub").end();
+                           })));
+}
+
+TEST(TreeRecycling, AFailedReadConsumesTheEarlierTreeAndLeavesTheReaderClean) {
+  FastTreeStreamer streamer;
+  const WireBytes earlier = branchDocument([](WireBytes& d) { d.integer("a", 1).begin("b").integer("c", 2).end(); });
+  const WireBytes full = branchDocument([](WireBytes& d) { d.integer("a", 5).begin("b").integer("c", 6).integer("d", 7).end(); });
+  // Cut inside the nested branch: the reader stops with the earlier tree half taken apart.
+  WireBytes cut;
+  cut.raw(std::string(full.bytes().begin(), full.bytes().begin() + static_cast<std::ptrdiff_t>(full.size() - 12)));
+  CMemoryStream in = cut.stream();
+  EXPECT_THROW(streamer.readTree(in, readFresh(earlier)), CEndofStreamException);
+  EXPECT_TRUE(readsAsFresh(streamer, readFresh(earlier), full));
+}
+
+// A document of random shape over names from a small pool, so that consecutive documents share
+// some names and differ in others, with the irregular orders a peer may send.
+class RandomDocuments {
+ public:
+  explicit RandomDocuments(unsigned seed) : random_(seed) {}
+
+  WireBytes next() {
+    WireBytes document;
+    if (chance(10)) return leafDocument(document.tag());
+    document.tag().begin("");
+    branchContents(document, 0);
+    document.end();
+    if (chance(10)) entries(document, 0, 2);  // after the root's own end
+    return document.endOfTree();
+  }
+
+ private:
+  bool chance(int percent) { return std::uniform_int_distribution<int>(0, 99)(random_) < percent; }
+  int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  std::string name() {
+    static const char* const pool[] = {"a", "b", "Name", "Revision", "FLD", "Publish", "a much longer name here", "zz"};
+    return pool[below(8)];
+  }
+  std::string text() {
+    static const char* const pool[] = {"", "x", "a value", "a value of more than sixteen bytes", "null"};
+    return pool[below(5)];
+  }
+
+  WireBytes& leafDocument(WireBytes& d) {
+    switch (below(3)) {
+      case 0:
+        return d.integer("", below(100), static_cast<std::uint16_t>(below(3)), text());
+      case 1:
+        return d.text("", text(), static_cast<std::uint16_t>(below(2)), text());
+      default:
+        return d.binary("", text());
+    }
+  }
+
+  void entries(WireBytes& d, int depth, int count) {
+    for (int i = 0; i < count; ++i) {
+      const int kind = below(depth < 3 ? 4 : 3);
+      if (kind == 0) d.integer(name(), below(1000) - 500, chance(10) ? 0xFFFF : static_cast<std::uint16_t>(below(2)), text());
+      if (kind == 1) d.text(name(), text(), static_cast<std::uint16_t>(below(2)), chance(20) ? text() : "");
+      if (kind == 2) d.binary(name(), text());
+      if (kind == 3) {
+        d.begin(name());
+        branchContents(d, depth + 1);
+        d.end();
+      }
+    }
+  }
+
+  void branchContents(WireBytes& d, int depth) { entries(d, depth, below(7)); }
+
+  std::mt19937 random_;
+};
+
+TEST(TreeRecycling, RandomDocumentsReadOverEachOtherGiveTheFreshTrees) {
+  RandomDocuments documents(20261210);
+  FastTreeStreamer streamer;
+  std::unique_ptr<AttributeNode> previous;
+  for (int i = 0; i < 600; ++i) {
+    const WireBytes document = documents.next();
+    CMemoryStream in = document.stream();
+    std::unique_ptr<AttributeNode> recycled = streamer.readTree(in, std::move(previous));
+    std::unique_ptr<AttributeNode> fresh = readFresh(document);
+    ASSERT_TRUE(identicalNode(*recycled, *fresh)) << "document " << i;
+    ASSERT_EQ(in.remaining(), 0u) << "document " << i;
+    previous = std::move(recycled);
+  }
+}
+
+// --- The message ----------------------------------------------------------------------------
+
+WireBytes headerDocument(const std::string& agent, std::int32_t errorCode, const std::function<void(WireBytes&)>& extra) {
+  return branchDocument([&](WireBytes& d) {
+    d.text("Agent", agent, 1, "agent tag").integer("ErrorCode", errorCode, 1, "code tag").integer("MessageType", 4);
+    d.integer("ProtocolVersion", 1).text("SecurityDescriptor", "S-" + agent);
+    extra(d);
+  });
+}
+
+// What a new message with the same values and request sends.
+std::vector<unsigned char> sentByNewMessage(const BRMessage& values, const std::string& object) {
+  BRMessage fresh;
+  fresh.Agent = values.Agent;
+  fresh.ErrorCode = values.ErrorCode;
+  fresh.MessageType = values.MessageType;
+  fresh.ProtocolVersion = values.ProtocolVersion;
+  fresh.SecurityDescriptor = values.SecurityDescriptor;
+  fresh.dataBranch()->setText("object", object.c_str());
+  CMemoryStream out;
+  fresh.send(out, 0);
+  return out.bytes();
+}
+
+TEST(TreeRecycling, AMessageExchangingRepliesOfChangingShapesSendsAndKeepsWhatANewOneWould) {
+  const std::vector<WireBytes> replies = {
+      headerDocument("one", 0, [](WireBytes&) {}).append(branchDocument([](WireBytes& d) {
+        d.text("Name", "Sales").integer("Revision", 12).begin("FLD").text("Owner", "admin").end();
+      })),
+      // Extra header leaves, a header value of the wrong kind is not here yet.
+      headerDocument("two", 7, [](WireBytes& d) { d.text("Extra", "dropped by clear"); })
+          .append(branchDocument([](WireBytes& d) { d.text("Name", "Other").begin("List").integer("n", 1).end(); })),
+      headerDocument("three", 0, [](WireBytes&) {}).append(WireBytes().tag().integer("", 42)),
+      headerDocument("four", 3, [](WireBytes&) {}).append(branchDocument([](WireBytes& d) {
+        d.text("Name", "Sales").integer("Revision", 13).begin("FLD").text("Owner", "someone else").end();
+      })),
+  };
+  BRMessage message;
+  for (std::size_t round = 0; round < 3 * replies.size(); ++round) {
+    SCOPED_TRACE(round);
+    const WireBytes& reply = replies[round % replies.size()];
+    const std::string object = "/object/" + std::to_string(round);
+    message.clear();
+    message.MessageType = 4;
+    message.dataBranch()->setText("object", object.c_str());
+    CMemoryStream out;
+    message.send(out, 0);
+    EXPECT_EQ(out.bytes(), sentByNewMessage(message, object));
+    EXPECT_EQ(message.header().childCount(), 5u);
+
+    CMemoryStream in = reply.stream();
+    message.receive(in);
+    CMemoryStream again = reply.stream();
+    FastTreeStreamer streamer;
+    const std::unique_ptr<AttributeNode> header = streamer.readTree(again);
+    const std::unique_ptr<AttributeNode> data = streamer.readTree(again);
+    EXPECT_TRUE(identicalNode(message.header(), *header));
+    EXPECT_TRUE(identicalNode(message.data(), *data));
+  }
+}
+
+}  // namespace
