@@ -38,6 +38,7 @@ public:
     // Null, "" and "null" clear the tag; anything else is stored as a copy.
     void setTag(const char* tag);
     void setTag(std::string tag);
+    void clearTag() { tag_.clear(); }
 
     // Nodes are allocated through a per-thread cache of freed node blocks, so that trees that
     // are built and dropped over and over (every message of a connection) cost no trip to the

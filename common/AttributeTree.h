@@ -90,6 +90,8 @@ public:
     void remove(const char* path);
 
     std::size_t childCount() const { return children_.size(); }
+    // Removes every child; isSet and tag stay.
+    void clear() { children_.clear(); }
 
     // --- Direct access for readers, writers and visitors ------------------------------------
     // Children in name order.

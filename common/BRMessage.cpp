@@ -1,6 +1,7 @@
 #include "common/BRMessage.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <limits>
 #include <string_view>
@@ -15,6 +16,8 @@ constexpr std::size_t KeptOutgoingCapacity = 1u << 20;
 // no more than a small reply's memory once it is cleared.
 constexpr std::size_t KeptSpareEntries = 1024;
 constexpr std::size_t KeptSpareBytes = 64 * 1024;
+// A request's data branch of up to this many children is emptied and kept for the next one.
+constexpr std::size_t KeptEmptyBranchChildren = 64;
 // A header value's text keeps its memory up to this size from one request to the next.
 constexpr std::size_t KeptTextCapacity = 1024;
 
@@ -31,31 +34,50 @@ bool isHeaderValueName(std::string_view name) {
 // The header values are children named without path delimiters, so they are
 // stored and looked up by exact name: the same tree as setInteger/setText and
 // getInteger/getText would give, without splitting a path or copying a leaf.
-// A leaf of the name and kind that is there already is overwritten in place
-// and ends as a new one would: the value, isSet 0 and no tag.
-template <typename Leaf>
-Leaf* existingLeaf(AttributeTree& header, std::string_view name, NodeKind kind) {
-  const auto found = header.children().find(name);
-  if (found == header.children().end() || found->second->kind() != kind) return nullptr;
-  return static_cast<Leaf*>(found->second.get());
+using HeaderValues = std::array<AttributeNode*, std::size(HeaderValueNames)>;
+
+// The children of a header named as the five values, in the order of
+// HeaderValueNames, null where there is none. A header holds them in name
+// order, mostly with nothing between: each is looked for behind the last one
+// found before it is looked up.
+HeaderValues findHeaderValues(const AttributeTree& header) {
+  HeaderValues found{};
+  const AttributeChildren& children = header.children();
+  auto next = children.begin();
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (next != children.end() && AttributeChildren::sameName(next->first, HeaderValueNames[i])) {
+      found[i] = next->second.get();
+      ++next;
+      continue;
+    }
+    const auto it = children.find(HeaderValueNames[i]);
+    if (it == children.end()) continue;
+    found[i] = it->second.get();
+    next = it + 1;
+  }
+  return found;
 }
 
-void storeInteger(AttributeTree& header, std::string_view name, std::int32_t value) {
-  if (auto* leaf = existingLeaf<IntegerAttribute>(header, name, NodeKind::Integer)) {
-    leaf->setValue(value);
-    leaf->setIsSet(0);
-    leaf->setTag(nullptr);
+// A leaf of the name and kind that is there already is overwritten in place
+// and ends as a new one would: the value, isSet 0 and no tag.
+void storeInteger(AttributeTree& header, AttributeNode* existing, std::string_view name, std::int32_t value) {
+  if (existing && existing->kind() == NodeKind::Integer) {
+    auto& leaf = static_cast<IntegerAttribute&>(*existing);
+    leaf.setValue(value);
+    leaf.setIsSet(0);
+    leaf.clearTag();
     return;
   }
   header.adopt(std::string(name), std::make_unique<IntegerAttribute>(value));
 }
 
-void storeText(AttributeTree& header, std::string_view name, const std::string& text) {
-  auto* leaf = existingLeaf<TextAttribute>(header, name, NodeKind::Text);
-  if (leaf && leaf->text().capacity() <= KeptTextCapacity) {
-    leaf->setText(text.c_str());  // as a new leaf takes it: up to the first NUL
-    leaf->setIsSet(0);
-    leaf->setTag(nullptr);
+void storeText(AttributeTree& header, AttributeNode* existing, std::string_view name, const std::string& text) {
+  if (existing && existing->kind() == NodeKind::Text &&
+      static_cast<TextAttribute&>(*existing).text().capacity() <= KeptTextCapacity) {
+    auto& leaf = static_cast<TextAttribute&>(*existing);
+    leaf.assignText(std::string_view(text.c_str()));  // as a new leaf takes it: up to the first NUL
+    leaf.setIsSet(0);
+    leaf.clearTag();
     return;
   }
   header.adopt(std::string(name), std::make_unique<TextAttribute>(text.c_str()));
@@ -65,11 +87,12 @@ void storeText(AttributeTree& header, std::string_view name, const std::string& 
 // for the leaves of the five values, which send overwrites.
 void keepOnlyHeaderValues(AttributeTree& header) {
   header.setIsSet(0);
-  header.setTag(nullptr);
+  header.clearTag();
   const auto& children = header.children();
   std::size_t index = 0;
   for (; index < children.size() && index < std::size(HeaderValueNames); ++index)
-    if ((children.begin() + static_cast<std::ptrdiff_t>(index))->first != HeaderValueNames[index]) break;
+    if (!AttributeChildren::sameName((children.begin() + static_cast<std::ptrdiff_t>(index))->first, HeaderValueNames[index]))
+      break;
   if (index == children.size()) return;  // a reply's header: nothing else to drop
   std::vector<std::string> others;
   for (const auto& [name, node] : children)
@@ -77,19 +100,18 @@ void keepOnlyHeaderValues(AttributeTree& header) {
   for (const std::string& name : others) header.adopt(name, nullptr);
 }
 
-const AttributeNode& childOfKind(const AttributeTree& header, std::string_view name, NodeKind kind) {
-  const auto found = header.children().find(name);
-  if (found == header.children().end() || found->second->kind() != kind) throw NodeNotFoundException();
-  return *found->second;
+const AttributeNode& valueOfKind(const AttributeNode* value, NodeKind kind) {
+  if (value == nullptr || value->kind() != kind) throw NodeNotFoundException();
+  return *value;
 }
 
-std::int32_t takeInteger(const AttributeTree& header, std::string_view name) {
-  return static_cast<const IntegerAttribute&>(childOfKind(header, name, NodeKind::Integer)).value();
+std::int32_t takeInteger(const AttributeNode* value) {
+  return static_cast<const IntegerAttribute&>(valueOfKind(value, NodeKind::Integer)).value();
 }
 
 // Assigns in place, so the field keeps its memory from one reply to the next.
-void takeText(const AttributeTree& header, std::string_view name, std::string& field) {
-  field = static_cast<const TextAttribute&>(childOfKind(header, name, NodeKind::Text)).text();
+void takeText(const AttributeNode* value, std::string& field) {
+  field = static_cast<const TextAttribute&>(valueOfKind(value, NodeKind::Text)).text();
 }
 
 bool smallEnoughToKeep(const FastTreeStreamer& streamer) {
@@ -126,7 +148,20 @@ AttributeNode& BRMessage::data() {
   const auto found = children.find(DataName);
   if (found != children.end()) return *found->second;
   dataKeepable_ = false;
-  return *tree_.adopt(std::string(DataName), std::make_unique<AttributeTree>());
+  std::unique_ptr<AttributeNode> branch = spareBranch_ ? std::move(spareBranch_) : std::make_unique<AttributeTree>();
+  return *tree_.adopt(std::string(DataName), std::move(branch));
+}
+
+// The data a reply replaces (the request's) is emptied and kept to be the
+// next request's data, so that its memory for children serves again.
+void BRMessage::keepEmptyBranch(std::unique_ptr<AttributeNode> data) {
+  if (!data || data->kind() != NodeKind::Branch) return;
+  auto& branch = static_cast<AttributeTree&>(*data);
+  if (branch.childCount() > KeptEmptyBranchChildren) return;
+  branch.clear();
+  branch.setIsSet(0);
+  branch.clearTag();
+  spareBranch_ = std::move(data);
 }
 
 AttributeTree* BRMessage::dataBranch() {
@@ -165,11 +200,12 @@ void BRMessage::send(CIOStream& stream, int selective) {
   // Stored in name order, so that each is an append to a fresh header; the
   // resulting header is the same in any order.
   AttributeTree& head = headerToSend();
-  storeText(head, "Agent", Agent);
-  storeInteger(head, "ErrorCode", ErrorCode);
-  storeInteger(head, "MessageType", MessageType);
-  storeInteger(head, "ProtocolVersion", ProtocolVersion);
-  storeText(head, "SecurityDescriptor", SecurityDescriptor);
+  const HeaderValues values = findHeaderValues(head);
+  storeText(head, values[0], HeaderValueNames[0], Agent);
+  storeInteger(head, values[1], HeaderValueNames[1], ErrorCode);
+  storeInteger(head, values[2], HeaderValueNames[2], MessageType);
+  storeInteger(head, values[3], HeaderValueNames[3], ProtocolVersion);
+  storeText(head, values[4], HeaderValueNames[4], SecurityDescriptor);
   if (head.childCount() == std::size(HeaderValueNames)) headerKeepable_ = true;
 
   outgoing_.clear();
@@ -202,14 +238,14 @@ void BRMessage::receive(CInputStream& stream) {
 
   std::unique_ptr<AttributeNode> body = streamer_.readTree(stream, std::move(spareData_));
   const bool bodyKeepable = smallEnoughToKeep(streamer_);
-  tree_.exchange(DataName, std::move(body));
+  keepEmptyBranch(tree_.exchange(DataName, std::move(body)));
   dataKeepable_ = bodyKeepable;
   if (headerIsLeaf) throw NodeNotFoundException();
 
-  const AttributeTree& received = header();
-  MessageType = takeInteger(received, "MessageType");
-  ErrorCode = takeInteger(received, "ErrorCode");
-  takeText(received, "SecurityDescriptor", SecurityDescriptor);
-  takeText(received, "Agent", Agent);
-  ProtocolVersion = takeInteger(received, "ProtocolVersion");
+  const HeaderValues values = findHeaderValues(header());
+  MessageType = takeInteger(values[2]);
+  ErrorCode = takeInteger(values[1]);
+  takeText(values[4], SecurityDescriptor);
+  takeText(values[0], Agent);
+  ProtocolVersion = takeInteger(values[3]);
 }

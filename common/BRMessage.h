@@ -83,6 +83,7 @@ class BRMessage {
   AttributeTree& headerToSend();
   void keepSpareHeader(std::unique_ptr<AttributeNode> header);
   std::unique_ptr<AttributeNode> takeSpareHeader();
+  void keepEmptyBranch(std::unique_ptr<AttributeNode> data);
 
   AttributeTree tree_;
   CMemoryStream outgoing_;     // reused for every send
@@ -91,6 +92,8 @@ class BRMessage {
   // reply (two at most, one for send and one for receive) and the data of the last reply.
   std::unique_ptr<AttributeNode> spareHeaders_[2];
   std::unique_ptr<AttributeNode> spareData_;
+  // An emptied branch, the data of the last request, to be the data of the next one.
+  std::unique_ptr<AttributeNode> spareBranch_;
   // Whether the header and data in the tree are small enough to be kept when removed.
   bool headerKeepable_ = false;
   bool dataKeepable_ = false;

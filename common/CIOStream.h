@@ -51,6 +51,14 @@ class CIOStream : public CInputStream {
     write(buffer, count, written);
   }
 
+  // For a writer that puts a whole entry in place: room for count bytes at
+  // the start of the write window, or null when the window has less. commit
+  // takes the bytes up to end (within that room) as written.
+  unsigned char* windowRoom(std::size_t count) {
+    return static_cast<std::size_t>(writeLimit_ - writeCursor_) >= count ? writeCursor_ : nullptr;
+  }
+  void commit(unsigned char* end) { writeCursor_ = end; }
+
  private:
   void writeStringInParts(const char* text, std::uint32_t length);
 

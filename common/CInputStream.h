@@ -62,6 +62,13 @@ class CInputStream {
   // Consumes count bytes that peekString has shown to be in the window.
   void skipPeeked(std::uint32_t count) { windowBegin_ += count; }
 
+  // The read window as it stands, for a reader that parses in place: the
+  // bytes this stream holds, next in line (none when it is empty). consume
+  // moves past the first count of them.
+  const unsigned char* windowData() const { return windowBegin_; }
+  std::size_t windowLength() const { return static_cast<std::size_t>(windowEnd_ - windowBegin_); }
+  void consume(std::size_t count) { windowBegin_ += count; }
+
   // Fixed-width numbers in network order, each one readFully.
   std::uint16_t readU16() {
     std::uint16_t value;

@@ -17,19 +17,53 @@ bool hasZeroByte(std::uint64_t word) {
   return ((word - 0x0101010101010101u) & ~word & 0x8080808080808080u) != 0;
 }
 
-// Strings go on the wire up to their first NUL. Names and most texts are short: 8 to 16
-// bytes are checked with two overlapping loads.
-std::uint32_t wireLength(std::string_view text) {
+bool hasZeroByte(std::uint32_t word) { return ((word - 0x01010101u) & ~word & 0x80808080u) != 0; }
+
+template <typename Word>
+Word loadWord(const char* bytes) {
+  Word word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Strings go on the wire up to their first NUL. Names and most texts are short: up to 16 bytes
+// are checked with two overlapping loads, or byte by byte below 4.
+inline __attribute__((always_inline)) std::uint32_t wireLength(std::string_view text) {
   const std::size_t size = text.size();
+  const char* bytes = text.data();
   if (size >= 8 && size <= 16) {
-    std::uint64_t head, tail;
-    std::memcpy(&head, text.data(), 8);
-    std::memcpy(&tail, text.data() + size - 8, 8);
-    if (!hasZeroByte(head) && !hasZeroByte(tail)) return static_cast<std::uint32_t>(size);
+    if (!hasZeroByte(loadWord<std::uint64_t>(bytes)) && !hasZeroByte(loadWord<std::uint64_t>(bytes + size - 8)))
+      return static_cast<std::uint32_t>(size);
+  } else if (size >= 4 && size < 8) {
+    if (!hasZeroByte(loadWord<std::uint32_t>(bytes)) && !hasZeroByte(loadWord<std::uint32_t>(bytes + size - 4)))
+      return static_cast<std::uint32_t>(size);
+  } else if (size < 4) {
+    std::size_t length = 0;
+    while (length < size && bytes[length] != '\0') ++length;
+    return static_cast<std::uint32_t>(length);
   }
-  const void* nul = std::memchr(text.data(), '\0', size);
-  const std::size_t length = nul ? static_cast<const char*>(nul) - text.data() : size;
+  const void* nul = std::memchr(bytes, '\0', size);
+  const std::size_t length = nul ? static_cast<const char*>(nul) - bytes : size;
   return static_cast<std::uint32_t>(length);
+}
+
+// A copy of up to 16 bytes without a call: overlapping word moves within the range.
+void copyBytes(unsigned char* to, const char* from, std::size_t count) {
+  if (count >= 8 && count <= 16) {
+    const auto head = loadWord<std::uint64_t>(from);
+    const auto tail = loadWord<std::uint64_t>(from + count - 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + count - 8, &tail, 8);
+  } else if (count >= 4 && count < 8) {
+    const auto head = loadWord<std::uint32_t>(from);
+    const auto tail = loadWord<std::uint32_t>(from + count - 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + count - 4, &tail, 4);
+  } else if (count < 4) {
+    for (std::size_t i = 0; i < count; ++i) to[i] = static_cast<unsigned char>(from[i]);
+  } else {
+    std::memcpy(to, from, count);
+  }
 }
 
 int childDepth(int depth) { return depth == -1 ? -1 : depth - 1; }
@@ -138,18 +172,51 @@ void FastTreeStreamer::writeCode(WireCode code) { stream_->writeU16(static_cast<
 FastTreeStreamer::WireName::WireName(const char* name)
     : bytes(name), length(name ? static_cast<std::uint32_t>(std::strlen(name)) : 0) {}
 
-FastTreeStreamer::WireName::WireName(const std::string& name) : bytes(name.data()), length(wireLength(name)) {}
+inline __attribute__((always_inline)) FastTreeStreamer::WireName::WireName(const std::string& name)
+    : bytes(name.data()), length(wireLength(name)) {}
 
 void FastTreeStreamer::writeName(WireName name) { stream_->writeString(name.bytes, name.length); }
 
-void FastTreeStreamer::writeTag(const AttributeNode& leaf) {
-  if (leaf.tag_.empty())
-    stream_->writeU16(0);
-  else
-    stream_->writeString(leaf.tag_.data(), wireLength(leaf.tag_));
+void FastTreeStreamer::writeTag(const AttributeNode& leaf) { stream_->writeString(leaf.tag_.data(), tagLength(leaf)); }
+
+namespace {
+// Big-endian numbers and short counted strings put straight into a window's room.
+unsigned char* put16(unsigned char* at, std::uint32_t value) {
+  at[0] = static_cast<unsigned char>(value >> 8);
+  at[1] = static_cast<unsigned char>(value);
+  return at + 2;
 }
 
+unsigned char* put32(unsigned char* at, std::uint32_t value) { return put16(put16(at, value >> 16), value & 0xFFFF); }
+
+unsigned char* putShortString(unsigned char* at, const char* bytes, std::uint32_t length) {
+  at = put16(at, length);
+  copyBytes(at, bytes, length);
+  return at + length;
+}
+
+// Counted strings of this length or more take the long form.
+constexpr std::uint32_t LongStringLength = 0xFFFF;
+}  // namespace
+
+inline __attribute__((always_inline)) std::uint32_t FastTreeStreamer::tagLength(const AttributeNode& leaf) {
+  return leaf.tag_.empty() ? 0 : wireLength(leaf.tag_);
+}
+
+// Each entry goes into the stream's write window in one piece when it has room (an in-memory
+// stream mostly has); else field by field.
 void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& leaf) {
+  const std::uint32_t tag = tagLength(leaf);
+  if (name.length < LongStringLength && tag < LongStringLength) {
+    if (unsigned char* at = stream_->windowRoom(std::size_t{12} + name.length + tag)) {
+      at = put16(at, static_cast<std::uint16_t>(WireCode::IntegerEntry));
+      at = putShortString(at, name.bytes, name.length);
+      at = put32(at, static_cast<std::uint32_t>(leaf.value()));
+      at = put16(at, flagOf(leaf));
+      stream_->commit(putShortString(at, leaf.tag_.data(), tag));
+      return;
+    }
+  }
   writeCode(WireCode::IntegerEntry);
   writeName(name);
   stream_->writeU32(static_cast<std::uint32_t>(leaf.value()));
@@ -158,9 +225,21 @@ void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& 
 }
 
 void FastTreeStreamer::writeTextEntry(WireName name, const TextAttribute& leaf) {
+  const std::uint32_t text = wireLength(leaf.text());
+  const std::uint32_t tag = tagLength(leaf);
+  if (name.length < LongStringLength && text < LongStringLength && tag < LongStringLength) {
+    if (unsigned char* at = stream_->windowRoom(std::size_t{10} + name.length + text + tag)) {
+      at = put16(at, static_cast<std::uint16_t>(WireCode::TextEntry));
+      at = putShortString(at, name.bytes, name.length);
+      at = putShortString(at, leaf.text().data(), text);
+      at = put16(at, flagOf(leaf));
+      stream_->commit(putShortString(at, leaf.tag_.data(), tag));
+      return;
+    }
+  }
   writeCode(WireCode::TextEntry);
   writeName(name);
-  stream_->writeString(leaf.text().data(), wireLength(leaf.text()));
+  stream_->writeString(leaf.text().data(), text);
   stream_->writeU16(flagOf(leaf));
   writeTag(leaf);
 }
@@ -196,10 +275,20 @@ NodeKind leafKindOf(std::uint16_t code) {
 // A recycled branch starts as a new one would: isSet 0 and no tag.
 void freshen(AttributeNode& node) {
   node.setIsSet(0);
-  node.setTag(nullptr);
+  node.clearTag();
 }
 
 constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
+
+std::uint32_t get16(const unsigned char* at) { return (std::uint32_t{at[0]} << 8) | at[1]; }
+std::uint32_t get32(const unsigned char* at) { return (get16(at) << 16) | get16(at + 2); }
+
+// Whether the stream's buffer starts with the code of a text or integer entry.
+bool nextIsTextOrInteger(const CInputStream& stream) {
+  if (stream.windowLength() < 2) return false;
+  const std::uint32_t code = get16(stream.windowData());
+  return code == static_cast<std::uint32_t>(WireCode::IntegerEntry) || code == static_cast<std::uint32_t>(WireCode::TextEntry);
+}
 
 // Whether a name read from the wire, bytes as they are, is the stored name. A stored name
 // holds no NUL, so bytes of the same length that compare equal hold none either.
@@ -208,13 +297,25 @@ bool sameName(const std::string& stored, std::string_view wire) { return Attribu
 
 std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream) { return readTree(stream, nullptr); }
 
+// A counted string that is not kept: passed over where it lies in the buffer, else read.
+void FastTreeStreamer::skipString(CInputStream& stream) {
+  std::string_view bytes;
+  std::uint32_t wireSize = 0;
+  if (stream.peekString(bytes, wireSize)) {
+    stream.skipPeeked(wireSize);
+    documentBytes_ += bytes.size();
+    return;
+  }
+  stream.readString(name_);
+  documentBytes_ += name_.size();
+}
+
 std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream, std::unique_ptr<AttributeNode> reuse) {
   documentEntries_ = 0;
   documentBytes_ = 0;
-  stream.readString(tag_);  // the format tag; any tag is accepted
+  skipString(stream);  // the format tag; any tag is accepted
   const std::uint16_t code = stream.readU16();
-  stream.readString(name_);  // the root's name; the caller decides where the node goes
-  documentBytes_ += tag_.size() + name_.size();
+  skipString(stream);  // the root's name; the caller decides where the node goes
   switch (static_cast<WireCode>(code)) {
     case WireCode::BeginBranch: {
       if (!reuse || reuse->kind() != NodeKind::Branch) reuse = std::make_unique<AttributeTree>();
@@ -258,19 +359,24 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
     ~Reset() {
       self.pending_.clear();
       self.openBranches_.clear();
-      self.taken_.clear();
+      self.takenTop_ = 0;
       if (self.pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(self.pending_);
       if (self.openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(self.openBranches_);
-      if (self.taken_.capacity() > KeptPendingEntries) std::vector<unsigned char>().swap(self.taken_);
+      if (self.taken_.size() > KeptPendingEntries) std::vector<unsigned char>().swap(self.taken_);
     }
   } reset{*this};
   pending_.clear();
   openBranches_.clear();
-  taken_.clear();
+  takenTop_ = 0;
   OpenBranch current = openBranch(root, 1, false);
   bool rootOpen = true;
   std::size_t entries = 0;
   for (;;) {
+    if (current.earlierCount != 0 && entries < MaxEntries && nextIsTextOrInteger(stream) &&
+        readExpectedLeaf(stream, current)) {
+      ++entries;
+      continue;
+    }
     const auto code = static_cast<WireCode>(stream.readU16());
     if (code != WireCode::EndOfTree && ++entries > MaxEntries) {
       stream.readString(name_);  // consumed with the code, as for any refused entry
@@ -309,7 +415,7 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
         break;
       }
       case WireCode::EndBranch:
-        stream.readString(name_);  // not used
+        skipString(stream);  // the name is not used
         if (openBranches_.empty() && !rootOpen) failFormat(LineUnknownEntryCode);
         completeBranch(current);
         if (!openBranches_.empty()) {
@@ -331,8 +437,13 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
 // (the root reopened after its EndBranch).
 FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
   const std::size_t earlier = branch.children_.size();
-  OpenBranch open{&branch, pending_.size(), taken_.size(), earlier, keepEarlier ? earlier : 0, 0, 0, depth, true};
-  if (earlier != 0) taken_.resize(taken_.size() + earlier, keepEarlier ? 1 : 0);
+  OpenBranch open{&branch, pending_.size(), takenTop_, earlier, keepEarlier ? earlier : 0, 0, 0, depth, true};
+  if (earlier != 0) {
+    if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
+    unsigned char* marks = taken_.data() + takenTop_;
+    for (std::size_t i = 0; i < earlier; ++i) marks[i] = keepEarlier ? 1 : 0;
+    takenTop_ += earlier;
+  }
   return open;
 }
 
@@ -362,6 +473,61 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream
     ++open.takenCount;
   }
   return (open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index))->second;
+}
+
+
+// The usual entry of a reply read over an earlier one: a text or integer leaf without a tag,
+// where the earlier tree has a leaf of its name and kind next in line, all of it in the
+// stream's buffer. It is parsed where it lies, its name compared there, its value written over
+// the earlier leaf, and the buffer moved past it once. Anything else (false, nothing consumed)
+// is left to the general path.
+bool FastTreeStreamer::readExpectedLeaf(CInputStream& stream, OpenBranch& open) {
+  const unsigned char* const entry = stream.windowData();
+  const std::size_t available = stream.windowLength();
+  if (available < 4) return false;
+  const std::uint32_t code = get16(entry);
+  if (code != static_cast<std::uint32_t>(WireCode::IntegerEntry) && code != static_cast<std::uint32_t>(WireCode::TextEntry))
+    return false;
+  const std::uint32_t nameLength = get16(entry + 2);
+  // The value's fields need 8 more bytes at least; a name in the long form is not usual.
+  if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) return false;
+  const std::size_t index = expectedEarlier(open, false);
+  if (index == NotFound) return false;
+  auto& earlier = *(open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(entry + 4), nameLength))) return false;
+  AttributeNode& node = *earlier.second;
+  const unsigned char* value = entry + 4 + nameLength;
+  const std::size_t left = available - 4 - nameLength;
+  std::size_t used = 0;
+  if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
+    if (node.kind() != NodeKind::Integer || get16(value + 6) != 0) return false;
+    static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
+    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 4))));
+    used = 8;
+  } else {
+    const std::uint32_t textLength = get16(value);
+    if (node.kind() != NodeKind::Text || textLength == 0xFFFF || left < std::size_t{textLength} + 6 ||
+        get16(value + 2 + textLength + 2) != 0)
+      return false;
+    const std::string_view text(reinterpret_cast<const char*>(value + 2), textLength);
+    std::string& target = static_cast<TextAttribute&>(node).text_;
+    if (target.capacity() > KeptStringCapacity) std::string().swap(target);
+    target.clear();
+    if (textLength != 0) target.append(text.data(), wireLength(text));
+    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
+    documentBytes_ += target.size();
+    used = 6 + std::size_t{textLength};
+  }
+  node.tag_.clear();
+  documentBytes_ += nameLength;
+  open.leafCursor = index + 1;
+  unsigned char& taken = taken_[open.firstMark + index];
+  if (!taken) {
+    taken = 1;
+    ++open.takenCount;
+  }
+  stream.consume(4 + nameLength + used);
+  return true;
 }
 
 // Where the next entry of that group is expected among the earlier entries: behind the last
@@ -417,7 +583,7 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::settlePending(OpenBranch& open
 void FastTreeStreamer::completeBranch(OpenBranch& open) {
   AttributeChildren& children = open.branch->children_;
   if (open.takenCount != open.earlierCount) dropUntaken(open);
-  taken_.resize(open.firstMark);
+  takenTop_ = open.firstMark;
   open.earlierCount = open.takenCount = 0;
   const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
   if (first == pending_.end()) return;

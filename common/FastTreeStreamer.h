@@ -108,6 +108,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   void writeCode(WireCode code);
   void writeName(WireName name);
   void writeTag(const AttributeNode& leaf);
+  static std::uint32_t tagLength(const AttributeNode& leaf);
   void writeIntegerEntry(WireName name, const IntegerAttribute& leaf);
   void writeTextEntry(WireName name, const TextAttribute& leaf);
   void writeBinaryEntry(WireName name, const BinaryAttribute& leaf);
@@ -136,6 +137,8 @@ class FastTreeStreamer : public AttributeTreeVisitor {
     std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
   OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
+  bool readExpectedLeaf(CInputStream& stream, OpenBranch& open);
+  void skipString(CInputStream& stream);
   std::unique_ptr<AttributeNode>& entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch);
   std::size_t expectedEarlier(OpenBranch& open, bool isBranch) const;
   std::size_t findEarlier(OpenBranch& open, const std::string& name, bool isBranch);
@@ -154,7 +157,8 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   // stack of open branches.
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
-  std::vector<unsigned char> taken_;
+  std::vector<unsigned char> taken_;  // [0, takenTop_) in use
+  std::size_t takenTop_ = 0;
   std::size_t documentEntries_ = 0;
   std::size_t documentBytes_ = 0;
 };

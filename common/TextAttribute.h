@@ -1,6 +1,7 @@
 #pragma once
 // Text leaf: a byte string kept with its length, with isSet and tag.
 #include <string>
+#include <string_view>
 
 #include "common/AttributeNode.h"
 
@@ -17,6 +18,8 @@ public:
     const std::string& text() const { return text_; }
     void setText(const char* text) { text_ = text ? text : ""; }
     void setText(std::string text) { text_ = std::move(text); }
+    // Copies the bytes into the text this leaf has, keeping its memory.
+    void assignText(std::string_view text) { text_.assign(text.data(), text.size()); }
 
 private:
     // The tree format's reader overwrites the values of recycled nodes in place.

@@ -239,6 +239,56 @@ void BM_RawSocketFloor(benchmark::State& state) {
   recordExchanges(state, server, slowest, request.size(), reply.size());
 }
 
+// The two exchanges taken turn about on one connection, each timed on its own: the message
+// exchange, then the same bytes written and read raw. Taken at the same moments, the two
+// medians are not skewed by the machine's speed drifting between separate runs, so their
+// ratio is the steadiest figure of what the message costs over the floor.
+void BM_ExchangeAgainstFloor(benchmark::State& state) {
+  const auto request = requestBytes();
+  const auto reply = replyBytes();
+  const SameCpu placement;
+  // Every iteration is two requests.
+  ReplyServer server(request, reply, placement.cpu());
+  CSocket socket;
+  socket.resolve("127.0.0.1");
+  socket.connect(server.port());
+  const int fd = socket.handle();
+  BRMessage message;
+  message.SecurityDescriptor = ReplyDescriptor;
+  std::vector<unsigned char> in(reply.size());
+  std::vector<double> exchange, floor;
+  exchange.reserve(static_cast<std::size_t>(state.max_iterations));
+  floor.reserve(static_cast<std::size_t>(state.max_iterations));
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    fillRequest(message);
+    message.send(socket, 0);
+    message.receive(socket);
+    const auto between = Clock::now();
+    if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()) ||
+        !readExactly(fd, in.data(), in.size())) {
+      state.SkipWithError("exchange");
+      break;
+    }
+    const auto end = Clock::now();
+    exchange.push_back(std::chrono::duration<double, std::micro>(between - start).count());
+    floor.push_back(std::chrono::duration<double, std::micro>(end - between).count());
+  }
+  if (message.SecurityDescriptor != ReplyDescriptor) state.SkipWithError("wrong reply");
+  socket.close();
+  if (server.finish() != 2 * static_cast<long>(state.iterations())) state.SkipWithError("server out of step");
+  const auto median = [](std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+  };
+  const double exchangeMedian = median(exchange);
+  const double floorMedian = median(floor);
+  state.counters["exchange_median_us"] = exchangeMedian;
+  state.counters["floor_median_us"] = floorMedian;
+  state.counters["ratio"] = floorMedian > 0 ? exchangeMedian / floorMedian : 0;
+}
+BENCHMARK(BM_ExchangeAgainstFloor)->Iterations(2000)->Repetitions(7)->ReportAggregatesOnly(true)->UseRealTime();
+
 // What the exchange costs us apart from the socket: building and writing the
 // request, reading the reply, with memory in place of the connection.
 void BM_ExchangeInMemory(benchmark::State& state) {
