@@ -290,9 +290,11 @@ bool nextIsTextOrInteger(const CInputStream& stream) {
   return code == static_cast<std::uint32_t>(WireCode::IntegerEntry) || code == static_cast<std::uint32_t>(WireCode::TextEntry);
 }
 
-// Whether a name read from the wire, bytes as they are, is the stored name. A stored name
-// holds no NUL, so bytes of the same length that compare equal hold none either.
-bool sameName(const std::string& stored, std::string_view wire) { return AttributeChildren::sameName(stored, wire); }
+// Whether a name read from the wire, bytes as they are, is the stored name: the same bytes,
+// none of them a NUL (a name read ends at its first NUL; a stored one may hold one).
+bool sameName(const std::string& stored, std::string_view wire) {
+  return AttributeChildren::sameName(stored, wire) && wireLength(wire) == wire.size();
+}
 }  // namespace
 
 std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream) { return readTree(stream, nullptr); }
@@ -370,6 +372,7 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
   takenTop_ = 0;
   OpenBranch current = openBranch(root, 1, false);
   bool rootOpen = true;
+  bool rootToReopen = false;
   std::size_t entries = 0;
   for (;;) {
     if (current.earlierCount != 0 && entries < MaxEntries && nextIsTextOrInteger(stream) &&
@@ -378,6 +381,10 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
       continue;
     }
     const auto code = static_cast<WireCode>(stream.readU16());
+    if (rootToReopen && code != WireCode::EndOfTree) {
+      current = openBranch(root, 1, true);
+      rootToReopen = false;
+    }
     if (code != WireCode::EndOfTree && ++entries > MaxEntries) {
       stream.readString(name_);  // consumed with the code, as for any refused entry
       failFormat(LineUnknownEntryCode);
@@ -423,8 +430,11 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
           openBranches_.pop_back();
           break;
         }
+        // Closed: what the root holds joins the entries that may still come before EndOfTree,
+        // opened when one does.
         rootOpen = false;
-        current = openBranch(root, 1, true);
+        current = OpenBranch{&root, pending_.size(), takenTop_, 0, 0, 0, 0, 0, 1, true};
+        rootToReopen = true;
         break;
       default:
         stream.readString(name_);  // consumed with the code
@@ -437,14 +447,33 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
 // (the root reopened after its EndBranch).
 FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
   const std::size_t earlier = branch.children_.size();
-  OpenBranch open{&branch, pending_.size(), takenTop_, earlier, keepEarlier ? earlier : 0, 0, 0, depth, true};
-  if (earlier != 0) {
-    if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
-    unsigned char* marks = taken_.data() + takenTop_;
-    for (std::size_t i = 0; i < earlier; ++i) marks[i] = keepEarlier ? 1 : 0;
-    takenTop_ += earlier;
+  OpenBranch open{&branch, pending_.size(), takenTop_, earlier, keepEarlier ? earlier : 0, 0, 0, 0, depth, true};
+  if (earlier <= MaskedEntries) {
+    if (keepEarlier) open.takenBits = ~std::uint64_t{0};
+    return open;
   }
+  if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
+  std::memset(taken_.data() + takenTop_, keepEarlier ? 1 : 0, earlier);
+  takenTop_ += earlier;
   return open;
+}
+
+void FastTreeStreamer::take(OpenBranch& open, std::size_t index) {
+  if (open.earlierCount <= MaskedEntries) {
+    const std::uint64_t bit = std::uint64_t{1} << index;
+    if (open.takenBits & bit) return;
+    open.takenBits |= bit;
+  } else {
+    unsigned char& mark = taken_[open.firstMark + index];
+    if (mark) return;
+    mark = 1;
+  }
+  ++open.takenCount;
+}
+
+bool FastTreeStreamer::taken(const OpenBranch& open, std::size_t index) const {
+  if (open.earlierCount <= MaskedEntries) return (open.takenBits >> index) & 1;
+  return taken_[open.firstMark + index] != 0;
 }
 
 // Reads the name of a new entry of open and returns where its node goes: the
@@ -467,11 +496,7 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream
     if (index == NotFound) return appendPending(name_, open);
     documentBytes_ += name_.size();
   }
-  unsigned char& taken = taken_[open.firstMark + index];
-  if (!taken) {
-    taken = 1;
-    ++open.takenCount;
-  }
+  take(open, index);
   return (open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index))->second;
 }
 
@@ -521,11 +546,7 @@ bool FastTreeStreamer::readExpectedLeaf(CInputStream& stream, OpenBranch& open) 
   node.tag_.clear();
   documentBytes_ += nameLength;
   open.leafCursor = index + 1;
-  unsigned char& taken = taken_[open.firstMark + index];
-  if (!taken) {
-    taken = 1;
-    ++open.takenCount;
-  }
+  take(open, index);
   stream.consume(4 + nameLength + used);
   return true;
 }
@@ -600,11 +621,10 @@ void FastTreeStreamer::completeBranch(OpenBranch& open) {
 // Removes the earlier entries no entry of the document took, keeping the order of the rest.
 void FastTreeStreamer::dropUntaken(OpenBranch& open) {
   AttributeChildren& children = open.branch->children_;
-  const unsigned char* taken = taken_.data() + open.firstMark;
   const auto base = children.begin();
   std::size_t kept = 0;
   for (std::size_t i = 0; i < open.earlierCount; ++i) {
-    if (!taken[i]) continue;
+    if (!taken(open, i)) continue;
     if (kept != i) base[static_cast<std::ptrdiff_t>(kept)] = std::move(base[static_cast<std::ptrdiff_t>(i)]);
     ++kept;
   }

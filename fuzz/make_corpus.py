@@ -68,6 +68,11 @@ TREES = {
     "nul_in_string": document(text("name", "a\x00b")),
     "duplicate_names": document(text("x", "first"), integer("x", 2)),
     "entries_after_root_end": TAG + struct.pack(">H", 1) + counted("") + struct.pack(">HH", 2, 0) + text("late", "1") + struct.pack(">H", 6),
+    # Two documents: the second is read over the first as well as fresh.
+    "two_replies_same_shape": document(text("Name", "Sales"), integer("Revision", 12), branch("FLD", text("Owner", "a")))
+    + document(text("Name", "Other"), integer("Revision", 13), branch("FLD", text("Owner", "someone else"))),
+    "two_replies_other_shapes": document(text("a", "1"), integer("b", 2), branch("c", integer("d", 3)), text("e", "x"))
+    + document(integer("a", 1), branch("b", text("x", "y")), text("c", "leaf now"), integer("f", 9, 1, "t")),
 }
 
 REPLIES = {

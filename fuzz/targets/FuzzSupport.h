@@ -80,6 +80,19 @@ inline bool sameOnWire(const AttributeNode& a, const AttributeNode& b) {
     return false;
 }
 
+// Equal in everything a reader sets: names, kinds, values, and isSet and tag of every node.
+inline bool identical(const AttributeNode& a, const AttributeNode& b) {
+    if (a.kind() != b.kind() || a.isSet() != b.isSet()) return false;
+    if (std::string(a.tag() ? a.tag() : "") != std::string(b.tag() ? b.tag() : "")) return false;
+    if (a.kind() != NodeKind::Branch) return sameOnWire(a, b);
+    const auto& ca = static_cast<const AttributeTree&>(a).children();
+    const auto& cb = static_cast<const AttributeTree&>(b).children();
+    if (ca.size() != cb.size()) return false;
+    for (auto ia = ca.begin(), ib = cb.begin(); ia != ca.end(); ++ia, ++ib)
+        if (ia->first != ib->first || !identical(*ia->second, *ib->second)) return false;
+    return true;
+}
+
 // Counts the nodes of a tree (bounded walks in the targets use it).
 inline std::size_t nodeCount(const AttributeNode& node) {
     if (node.kind() != NodeKind::Branch) return 1;

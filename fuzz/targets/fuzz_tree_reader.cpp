@@ -1,7 +1,8 @@
 // Arbitrary bytes as one tree document. The reader either raises one of the transport's
 // exceptions or returns a tree; a returned tree must survive a round trip exactly: written,
 // read again (consuming exactly what was written) and written once more, it gives the same
-// bytes and the same tree.
+// bytes and the same tree. The bytes after the first document are read as a second one twice,
+// fresh and over the first tree: both reads end alike, with the same tree.
 #include <cstddef>
 #include <cstdint>
 
@@ -35,5 +36,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A copy of the tree is the same tree.
     std::unique_ptr<AttributeNode> copy = tree->clone(1, -1);
     FUZZ_CHECK(fuzzing::sameOnWire(*tree, *copy));
+
+    const std::size_t second = input.readPosition();
+    CMemoryStream freshInput(data + second, size - second);
+    CMemoryStream recycledInput(data + second, size - second);
+    std::unique_ptr<AttributeNode> fresh;
+    std::unique_ptr<AttributeNode> recycled;
+    bool freshFailed = false;
+    bool recycledFailed = false;
+    try {
+        fresh = FastTreeStreamer().readTree(freshInput);
+    } catch (const CBRWebException&) {
+        freshFailed = true;
+    }
+    try {
+        recycled = streamer.readTree(recycledInput, std::move(tree));
+    } catch (const CBRWebException&) {
+        recycledFailed = true;
+    }
+    FUZZ_CHECK(freshFailed == recycledFailed);
+    if (!freshFailed) {
+        FUZZ_CHECK(freshInput.readPosition() == recycledInput.readPosition());
+        FUZZ_CHECK(fuzzing::identical(*fresh, *recycled));
+    }
     return 0;
 }

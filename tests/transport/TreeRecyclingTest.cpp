@@ -130,6 +130,25 @@ std::vector<RecyclingCase> recyclingCases() {
        WireBytes().tag().text("", "new", 0, "")},
       {"a leaf document over a leaf of another kind", WireBytes().tag().binary("", "xyz"),
        WireBytes().tag().integer("", 3)},
+      {"a wide branch: some of a hundred earlier entries taken, some new",
+       branchDocument([](WireBytes& d) {
+         for (int i = 0; i < 100; ++i) d.integer("n" + std::to_string(1000 + i), i);
+       }),
+       branchDocument([](WireBytes& d) {
+         for (int i = 0; i < 100; i += 2) d.integer("n" + std::to_string(1000 + i), -i);
+         for (int i = 0; i < 10; ++i) d.text("m" + std::to_string(i), "new");
+       })},
+      {"an earlier entry taken twice does not stand for one not taken",
+       branchDocument([](WireBytes& d) { d.integer("a", 1).integer("b", 2).integer("c", 3); }),
+       branchDocument([](WireBytes& d) { d.integer("a", 10).integer("b", 20).integer("a", 30); })},
+      {"the same in a wide branch",
+       branchDocument([](WireBytes& d) {
+         for (int i = 0; i < 100; ++i) d.integer("n" + std::to_string(1000 + i), i);
+       }),
+       branchDocument([](WireBytes& d) {
+         for (int i = 0; i < 99; ++i) d.integer("n" + std::to_string(1000 + i), -i);
+         d.integer("n1004", 4);
+       })},
       {"an empty branch over a full one",
        branchDocument([](WireBytes& d) { d.integer("a", 1).begin("b").integer("c", 2).end(); }),
        branchDocument([](WireBytes&) {})},
@@ -165,6 +184,18 @@ TEST(TreeRecycling, FlagsAndTagsOfRecycledNodesAreReset) {
   EXPECT_TRUE(readsAsFresh(streamer, std::move(earlier), branchDocument([](WireBytes& d) {
                              d.binary("blob", "xyz").integer("number", 2).text("text", "u");
                              d.begin("sub").end();
+                           })));
+}
+
+// A tree built by hand may hold a name with a NUL in it, which no name read can equal.
+TEST(TreeRecycling, AStoredNameWithANulIsNotTheNameCutShortOnTheWire) {
+  auto earlier = std::make_unique<AttributeTree>();
+  earlier->adopt(std::string("ab\0cd", 5), std::make_unique<IntegerAttribute>(1));
+  earlier->adopt(std::string("x\0y", 3), std::make_unique<AttributeTree>());
+  FastTreeStreamer streamer;
+  EXPECT_TRUE(readsAsFresh(streamer, std::move(earlier), branchDocument([](WireBytes& d) {
+                             d.integer(std::string("ab\0cd", 5), 2);
+                             d.begin(std::string("x\0y", 3)).end();
                            })));
 }
 
