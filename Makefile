@@ -36,7 +36,8 @@ $(BENCH_BUILD)/CMakeCache.txt:
 bench: $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@set -e; for b in $(BENCH_BUILD)/benchmarks/*; do \
-	  [ -x "$$b" ] || continue; echo "== $$b"; LD_LIBRARY_PATH=$(BENCH_BUILD)/lib "$$b"; done
+	  [ -x "$$b" ] || continue; echo "== $$b"; \
+	  LD_LIBRARY_PATH=$(BENCH_BUILD)/lib "$$b" --benchmark_enable_random_interleaving=true; done
 
 demo: $(BUILD)/CMakeCache.txt
 	BUILD=$(BUILD) JOBS=$(JOBS) tools/demo/demo.sh

@@ -128,9 +128,9 @@ BRMessage::~BRMessage() = default;
 void BRMessage::clear() {
   std::unique_ptr<AttributeNode> header = tree_.exchange(HeaderName, nullptr);
   std::unique_ptr<AttributeNode> data = tree_.exchange(DataName, nullptr);
-  if (headerKeepable_) keepSpareHeader(std::move(header));
-  if (dataKeepable_ && data) spareData_ = std::move(data);
-  headerKeepable_ = dataKeepable_ = false;
+  if (header && header.get() == keepableHeader_) keepSpareHeader(std::move(header));
+  if (data && data.get() == keepableData_) spareData_ = std::move(data);
+  keepableHeader_ = keepableData_ = nullptr;
 }
 
 AttributeTree& BRMessage::header() {
@@ -139,7 +139,7 @@ AttributeTree& BRMessage::header() {
   if (found != children.end() && found->second->kind() == NodeKind::Branch) {
     return static_cast<AttributeTree&>(*found->second);
   }
-  headerKeepable_ = false;
+  keepableHeader_ = nullptr;
   return static_cast<AttributeTree&>(*tree_.adopt(std::string(HeaderName), std::make_unique<AttributeTree>()));
 }
 
@@ -147,7 +147,7 @@ AttributeNode& BRMessage::data() {
   const auto& children = tree_.children();
   const auto found = children.find(DataName);
   if (found != children.end()) return *found->second;
-  dataKeepable_ = false;
+  keepableData_ = nullptr;
   std::unique_ptr<AttributeNode> branch = spareBranch_ ? std::move(spareBranch_) : std::make_unique<AttributeTree>();
   return *tree_.adopt(std::string(DataName), std::move(branch));
 }
@@ -192,7 +192,7 @@ AttributeTree& BRMessage::headerToSend() {
   auto& head = static_cast<AttributeTree&>(*spare);
   keepOnlyHeaderValues(head);
   tree_.adopt(std::string(HeaderName), std::move(spare));
-  headerKeepable_ = true;
+  keepableHeader_ = &head;
   return head;
 }
 
@@ -206,7 +206,7 @@ void BRMessage::send(CIOStream& stream, int selective) {
   storeInteger(head, values[2], HeaderValueNames[2], MessageType);
   storeInteger(head, values[3], HeaderValueNames[3], ProtocolVersion);
   storeText(head, values[4], HeaderValueNames[4], SecurityDescriptor);
-  if (head.childCount() == std::size(HeaderValueNames)) headerKeepable_ = true;
+  if (head.childCount() == std::size(HeaderValueNames)) keepableHeader_ = &head;
 
   outgoing_.clear();
   streamer_.writeTree(outgoing_, head, "", -1, 0);
@@ -226,20 +226,20 @@ void BRMessage::send(CIOStream& stream, int selective) {
 
 void BRMessage::receive(CInputStream& stream) {
   std::unique_ptr<AttributeNode> head = streamer_.readTree(stream, takeSpareHeader());
-  bool headKeepable = smallEnoughToKeep(streamer_);
+  const bool headKeepable = smallEnoughToKeep(streamer_);
   // A header must be a branch. A leaf header is kept out of the message (an
   // empty header takes its place) and reported once the data document has
   // been read too, so the stream stays in step and the message usable.
   const bool headerIsLeaf = head->kind() != NodeKind::Branch;
   if (headerIsLeaf) head = std::make_unique<AttributeTree>();
+  const AttributeNode* received = head.get();
   std::unique_ptr<AttributeNode> sentHeader = tree_.exchange(HeaderName, std::move(head));
-  if (headerKeepable_) keepSpareHeader(std::move(sentHeader));
-  headerKeepable_ = headKeepable;
+  if (sentHeader && sentHeader.get() == keepableHeader_) keepSpareHeader(std::move(sentHeader));
+  keepableHeader_ = headKeepable ? received : nullptr;
 
   std::unique_ptr<AttributeNode> body = streamer_.readTree(stream, std::move(spareData_));
-  const bool bodyKeepable = smallEnoughToKeep(streamer_);
+  keepableData_ = smallEnoughToKeep(streamer_) ? body.get() : nullptr;
   keepEmptyBranch(tree_.exchange(DataName, std::move(body)));
-  dataKeepable_ = bodyKeepable;
   if (headerIsLeaf) throw NodeNotFoundException();
 
   const HeaderValues values = findHeaderValues(header());

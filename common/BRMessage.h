@@ -94,7 +94,8 @@ class BRMessage {
   std::unique_ptr<AttributeNode> spareData_;
   // An emptied branch, the data of the last request, to be the data of the next one.
   std::unique_ptr<AttributeNode> spareBranch_;
-  // Whether the header and data in the tree are small enough to be kept when removed.
-  bool headerKeepable_ = false;
-  bool dataKeepable_ = false;
+  // The header and data this message stored (by send or receive) and found small enough to
+  // be kept when removed; a half the host put in their place is not kept.
+  const AttributeNode* keepableHeader_ = nullptr;
+  const AttributeNode* keepableData_ = nullptr;
 };

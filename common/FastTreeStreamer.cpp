@@ -7,6 +7,10 @@
 
 #include "common/CBRWebIOStreamException.h"
 
+// The small helpers of the per-entry paths are inlined whatever the compiler's estimate: a
+// call costs as much as their work.
+#define BRINDLE_HOT_INLINE inline __attribute__((always_inline))
+
 namespace {
 
 [[noreturn]] void failFormat(int line) {
@@ -28,7 +32,7 @@ Word loadWord(const char* bytes) {
 
 // Strings go on the wire up to their first NUL. Names and most texts are short: up to 16 bytes
 // are checked with two overlapping loads, or byte by byte below 4.
-inline __attribute__((always_inline)) std::uint32_t wireLength(std::string_view text) {
+BRINDLE_HOT_INLINE std::uint32_t wireLength(std::string_view text) {
   const std::size_t size = text.size();
   const char* bytes = text.data();
   if (size >= 8 && size <= 16) {
@@ -172,7 +176,7 @@ void FastTreeStreamer::writeCode(WireCode code) { stream_->writeU16(static_cast<
 FastTreeStreamer::WireName::WireName(const char* name)
     : bytes(name), length(name ? static_cast<std::uint32_t>(std::strlen(name)) : 0) {}
 
-inline __attribute__((always_inline)) FastTreeStreamer::WireName::WireName(const std::string& name)
+BRINDLE_HOT_INLINE FastTreeStreamer::WireName::WireName(const std::string& name)
     : bytes(name.data()), length(wireLength(name)) {}
 
 void FastTreeStreamer::writeName(WireName name) { stream_->writeString(name.bytes, name.length); }
@@ -199,7 +203,7 @@ unsigned char* putShortString(unsigned char* at, const char* bytes, std::uint32_
 constexpr std::uint32_t LongStringLength = 0xFFFF;
 }  // namespace
 
-inline __attribute__((always_inline)) std::uint32_t FastTreeStreamer::tagLength(const AttributeNode& leaf) {
+BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::tagLength(const AttributeNode& leaf) {
   return leaf.tag_.empty() ? 0 : wireLength(leaf.tag_);
 }
 
@@ -292,8 +296,22 @@ bool nextIsTextOrInteger(const CInputStream& stream) {
 
 // Whether a name read from the wire, bytes as they are, is the stored name: the same bytes,
 // none of them a NUL (a name read ends at its first NUL; a stored one may hold one).
-bool sameName(const std::string& stored, std::string_view wire) {
-  return AttributeChildren::sameName(stored, wire) && wireLength(wire) == wire.size();
+BRINDLE_HOT_INLINE bool sameName(const std::string& stored, std::string_view wire) {
+  const std::size_t n = stored.size();
+  if (n != wire.size()) return false;
+  const char* a = stored.data();
+  const char* b = wire.data();
+  if (n >= 8 && n <= 16) {
+    const auto b0 = loadWord<std::uint64_t>(b), b1 = loadWord<std::uint64_t>(b + n - 8);
+    return ((loadWord<std::uint64_t>(a) ^ b0) | (loadWord<std::uint64_t>(a + n - 8) ^ b1)) == 0 && !hasZeroByte(b0) &&
+           !hasZeroByte(b1);
+  }
+  if (n >= 4 && n < 8) {
+    const auto b0 = loadWord<std::uint32_t>(b), b1 = loadWord<std::uint32_t>(b + n - 4);
+    return ((loadWord<std::uint32_t>(a) ^ b0) | (loadWord<std::uint32_t>(a + n - 4) ^ b1)) == 0 && !hasZeroByte(b0) &&
+           !hasZeroByte(b1);
+  }
+  return std::memcmp(a, b, n) == 0 && wireLength(wire) == n;
 }
 }  // namespace
 
