@@ -393,11 +393,8 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
   bool rootToReopen = false;
   std::size_t entries = 0;
   for (;;) {
-    if (current.earlierCount != 0 && entries < MaxEntries && nextIsTextOrInteger(stream) &&
-        readExpectedLeaf(stream, current)) {
-      ++entries;
-      continue;
-    }
+    if (current.earlierCount != 0 && nextIsTextOrInteger(stream))
+      entries += readExpectedLeaves(stream, current, MaxEntries - entries);
     const auto code = static_cast<WireCode>(stream.readU16());
     if (rootToReopen && code != WireCode::EndOfTree) {
       current = openBranch(root, 1, true);
@@ -476,7 +473,7 @@ FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch,
   return open;
 }
 
-void FastTreeStreamer::take(OpenBranch& open, std::size_t index) {
+BRINDLE_HOT_INLINE void FastTreeStreamer::take(OpenBranch& open, std::size_t index) {
   if (open.earlierCount <= MaskedEntries) {
     const std::uint64_t bit = std::uint64_t{1} << index;
     if (open.takenBits & bit) return;
@@ -519,54 +516,63 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream
 }
 
 
-// The usual entry of a reply read over an earlier one: a text or integer leaf without a tag,
-// where the earlier tree has a leaf of its name and kind next in line, all of it in the
-// stream's buffer. It is parsed where it lies, its name compared there, its value written over
-// the earlier leaf, and the buffer moved past it once. Anything else (false, nothing consumed)
-// is left to the general path.
-bool FastTreeStreamer::readExpectedLeaf(CInputStream& stream, OpenBranch& open) {
-  const unsigned char* const entry = stream.windowData();
-  const std::size_t available = stream.windowLength();
-  if (available < 4) return false;
-  const std::uint32_t code = get16(entry);
-  if (code != static_cast<std::uint32_t>(WireCode::IntegerEntry) && code != static_cast<std::uint32_t>(WireCode::TextEntry))
-    return false;
-  const std::uint32_t nameLength = get16(entry + 2);
-  // The value's fields need 8 more bytes at least; a name in the long form is not usual.
-  if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) return false;
-  const std::size_t index = expectedEarlier(open, false);
-  if (index == NotFound) return false;
-  auto& earlier = *(open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index));
-  if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(entry + 4), nameLength))) return false;
-  AttributeNode& node = *earlier.second;
-  const unsigned char* value = entry + 4 + nameLength;
-  const std::size_t left = available - 4 - nameLength;
-  std::size_t used = 0;
-  if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
-    if (node.kind() != NodeKind::Integer || get16(value + 6) != 0) return false;
-    static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
-    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 4))));
-    used = 8;
-  } else {
-    const std::uint32_t textLength = get16(value);
-    if (node.kind() != NodeKind::Text || textLength == 0xFFFF || left < std::size_t{textLength} + 6 ||
-        get16(value + 2 + textLength + 2) != 0)
-      return false;
-    const std::string_view text(reinterpret_cast<const char*>(value + 2), textLength);
-    std::string& target = static_cast<TextAttribute&>(node).text_;
-    if (target.capacity() > KeptStringCapacity) std::string().swap(target);
-    target.clear();
-    if (textLength != 0) target.append(text.data(), wireLength(text));
-    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
-    documentBytes_ += target.size();
-    used = 6 + std::size_t{textLength};
+// The usual entries of a reply read over an earlier one: text or integer leaves without a
+// tag, each where the earlier tree has a leaf of its name and kind next in line, all of it in
+// the stream's buffer. They are parsed where they lie, their names compared there, their
+// values written over the earlier leaves, and the buffer moved past them once. Reads up to most
+// of them in a row and returns how many; the first other entry (nothing of it consumed) is left
+// to the general path.
+std::size_t FastTreeStreamer::readExpectedLeaves(CInputStream& stream, OpenBranch& open, std::size_t most) {
+  const unsigned char* const first = stream.windowData();
+  const unsigned char* const end = first + stream.windowLength();
+  const unsigned char* entry = first;
+  const auto children = open.branch->children_.begin();
+  std::size_t cursor = open.leafCursor;
+  std::size_t count = 0;
+  for (; count < most; ++count) {
+    const auto available = static_cast<std::size_t>(end - entry);
+    if (available < 4) break;
+    const std::uint32_t code = get16(entry);
+    if (code != static_cast<std::uint32_t>(WireCode::IntegerEntry) && code != static_cast<std::uint32_t>(WireCode::TextEntry))
+      break;
+    const std::uint32_t nameLength = get16(entry + 2);
+    // The value's fields need 8 more bytes at least; a name in the long form is not usual.
+    if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) break;
+    while (cursor < open.earlierCount && children[static_cast<std::ptrdiff_t>(cursor)].second->kind() == NodeKind::Branch)
+      ++cursor;
+    if (cursor == open.earlierCount) break;
+    auto& earlier = children[static_cast<std::ptrdiff_t>(cursor)];
+    if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(entry + 4), nameLength))) break;
+    AttributeNode& node = *earlier.second;
+    const unsigned char* value = entry + 4 + nameLength;
+    std::size_t used = 8;
+    if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
+      if (node.kind() != NodeKind::Integer || get16(value + 6) != 0) break;
+      static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
+      node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 4))));
+    } else {
+      const std::uint32_t textLength = get16(value);
+      if (node.kind() != NodeKind::Text || textLength == 0xFFFF || available - 4 - nameLength < std::size_t{textLength} + 6 ||
+          get16(value + 2 + textLength + 2) != 0)
+        break;
+      const std::string_view text(reinterpret_cast<const char*>(value + 2), textLength);
+      std::string& target = static_cast<TextAttribute&>(node).text_;
+      if (target.capacity() > KeptStringCapacity) std::string().swap(target);
+      target.clear();
+      if (textLength != 0) target.append(text.data(), wireLength(text));
+      node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
+      documentBytes_ += target.size();
+      used = 6 + std::size_t{textLength};
+    }
+    node.tag_.clear();
+    documentBytes_ += nameLength;
+    take(open, cursor);
+    ++cursor;
+    entry = value + used;
   }
-  node.tag_.clear();
-  documentBytes_ += nameLength;
-  open.leafCursor = index + 1;
-  take(open, index);
-  stream.consume(4 + nameLength + used);
-  return true;
+  open.leafCursor = cursor;
+  stream.consume(static_cast<std::size_t>(entry - first));
+  return count;
 }
 
 // Where the next entry of that group is expected among the earlier entries: behind the last

@@ -143,7 +143,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   void take(OpenBranch& open, std::size_t index);
   bool taken(const OpenBranch& open, std::size_t index) const;
   OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
-  bool readExpectedLeaf(CInputStream& stream, OpenBranch& open);
+  std::size_t readExpectedLeaves(CInputStream& stream, OpenBranch& open, std::size_t most);
   void skipString(CInputStream& stream);
   std::unique_ptr<AttributeNode>& entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch);
   std::size_t expectedEarlier(OpenBranch& open, bool isBranch) const;
