@@ -186,16 +186,29 @@ void recordExchanges(benchmark::State& state, ReplyServer& server, Clock::durati
   state.counters["reply_bytes"] = static_cast<double>(replySize);
 }
 
-void BM_Exchange(benchmark::State& state) {
-  const auto request = requestBytes();
-  const auto reply = replyBytes();
+// A client connected to its reply server, both on this CPU, with a message that already holds
+// the server's SecurityDescriptor.
+struct ExchangeSetup {
+  ExchangeSetup() : server(request, reply, placement.cpu()) {
+    socket.resolve("127.0.0.1");
+    socket.connect(server.port());
+    message.SecurityDescriptor = ReplyDescriptor;
+  }
+  const std::vector<unsigned char> request = requestBytes();
+  const std::vector<unsigned char> reply = replyBytes();
   const SameCpu placement;
-  ReplyServer server(request, reply, placement.cpu());
+  ReplyServer server;
   CSocket socket;
-  socket.resolve("127.0.0.1");
-  socket.connect(server.port());
   BRMessage message;
-  message.SecurityDescriptor = ReplyDescriptor;
+};
+
+void BM_Exchange(benchmark::State& state) {
+  ExchangeSetup setup;
+  const auto& request = setup.request;
+  const auto& reply = setup.reply;
+  ReplyServer& server = setup.server;
+  CSocket& socket = setup.socket;
+  BRMessage& message = setup.message;
   Clock::duration slowest{};
   for (auto _ : state) {
     const auto start = Clock::now();
@@ -244,18 +257,13 @@ void BM_RawSocketFloor(benchmark::State& state) {
 // medians are not skewed by the machine's speed drifting between separate runs, so their
 // ratio is the steadiest figure of what the message costs over the floor.
 void BM_ExchangeAgainstFloor(benchmark::State& state) {
-  const auto request = requestBytes();
-  const auto reply = replyBytes();
-  const SameCpu placement;
-  // Every iteration is two requests.
-  ReplyServer server(request, reply, placement.cpu());
-  CSocket socket;
-  socket.resolve("127.0.0.1");
-  socket.connect(server.port());
+  ExchangeSetup setup;  // every iteration is two requests to its server
+  const auto& request = setup.request;
+  ReplyServer& server = setup.server;
+  CSocket& socket = setup.socket;
+  BRMessage& message = setup.message;
   const int fd = socket.handle();
-  BRMessage message;
-  message.SecurityDescriptor = ReplyDescriptor;
-  std::vector<unsigned char> in(reply.size());
+  std::vector<unsigned char> in(setup.reply.size());
   std::vector<double> exchange, floor;
   exchange.reserve(static_cast<std::size_t>(state.max_iterations));
   floor.reserve(static_cast<std::size_t>(state.max_iterations));
