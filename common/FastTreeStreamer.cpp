@@ -265,6 +265,17 @@ constexpr std::size_t KeptPendingEntries = 4096;
 // earlier value is given back before the next value is read into it.
 constexpr std::size_t KeptStringCapacity = 1024;
 
+void releaseGrown(std::string& target) {
+  if (target.capacity() > KeptStringCapacity) std::string().swap(target);
+}
+
+// A string's bytes as they are on the wire, written over a recycled string: up to the first
+// NUL, as readString keeps them.
+BRINDLE_HOT_INLINE void overwriteString(std::string& target, std::string_view bytes) {
+  target.clear();
+  if (!bytes.empty()) target.append(bytes.data(), wireLength(bytes));
+}
+
 NodeKind leafKindOf(std::uint16_t code) {
   switch (static_cast<WireCode>(code)) {
     case WireCode::IntegerEntry:
@@ -297,21 +308,7 @@ bool nextIsTextOrInteger(const CInputStream& stream) {
 // Whether a name read from the wire, bytes as they are, is the stored name: the same bytes,
 // none of them a NUL (a name read ends at its first NUL; a stored one may hold one).
 BRINDLE_HOT_INLINE bool sameName(const std::string& stored, std::string_view wire) {
-  const std::size_t n = stored.size();
-  if (n != wire.size()) return false;
-  const char* a = stored.data();
-  const char* b = wire.data();
-  if (n >= 8 && n <= 16) {
-    const auto b0 = loadWord<std::uint64_t>(b), b1 = loadWord<std::uint64_t>(b + n - 8);
-    return ((loadWord<std::uint64_t>(a) ^ b0) | (loadWord<std::uint64_t>(a + n - 8) ^ b1)) == 0 && !hasZeroByte(b0) &&
-           !hasZeroByte(b1);
-  }
-  if (n >= 4 && n < 8) {
-    const auto b0 = loadWord<std::uint32_t>(b), b1 = loadWord<std::uint32_t>(b + n - 4);
-    return ((loadWord<std::uint32_t>(a) ^ b0) | (loadWord<std::uint32_t>(a + n - 4) ^ b1)) == 0 && !hasZeroByte(b0) &&
-           !hasZeroByte(b1);
-  }
-  return std::memcmp(a, b, n) == 0 && wireLength(wire) == n;
+  return AttributeChildren::sameName(stored, wire) && wireLength(wire) == wire.size();
 }
 }  // namespace
 
@@ -555,11 +552,9 @@ std::size_t FastTreeStreamer::readExpectedLeaves(CInputStream& stream, OpenBranc
       if (node.kind() != NodeKind::Text || textLength == 0xFFFF || available - 4 - nameLength < std::size_t{textLength} + 6 ||
           get16(value + 2 + textLength + 2) != 0)
         break;
-      const std::string_view text(reinterpret_cast<const char*>(value + 2), textLength);
       std::string& target = static_cast<TextAttribute&>(node).text_;
-      if (target.capacity() > KeptStringCapacity) std::string().swap(target);
-      target.clear();
-      if (textLength != 0) target.append(text.data(), wireLength(text));
+      releaseGrown(target);
+      overwriteString(target, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
       node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
       documentBytes_ += target.size();
       used = 6 + std::size_t{textLength};
@@ -723,14 +718,13 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
 // As readString, into a string that keeps its memory; a string that lies whole in the
 // stream's buffer is copied from there at once.
 void FastTreeStreamer::readReusing(CInputStream& stream, std::string& target) {
-  if (target.capacity() > KeptStringCapacity) std::string().swap(target);
+  releaseGrown(target);
   std::string_view bytes;
   std::uint32_t wireSize = 0;
   if (!stream.peekString(bytes, wireSize)) {
     stream.readString(target);
     return;
   }
-  target.clear();
-  if (!bytes.empty()) target.append(bytes.data(), wireLength(bytes));
+  overwriteString(target, bytes);
   stream.skipPeeked(wireSize);
 }
