@@ -272,8 +272,14 @@ void releaseGrown(std::string& target) {
 // A string's bytes as they are on the wire, written over a recycled string: up to the first
 // NUL, as readString keeps them.
 BRINDLE_HOT_INLINE void overwriteString(std::string& target, std::string_view bytes) {
-  target.clear();
-  if (!bytes.empty()) target.append(bytes.data(), wireLength(bytes));
+  const std::size_t length = bytes.empty() ? 0 : wireLength(bytes);
+  // A value of the length of the one it replaces, as a repeated reply's values mostly are, is
+  // copied over it where it lies.
+  if (length == target.size()) {
+    copyBytes(reinterpret_cast<unsigned char*>(&target[0]), bytes.data(), length);
+    return;
+  }
+  target.assign(bytes.data(), length);
 }
 
 NodeKind leafKindOf(std::uint16_t code) {
@@ -305,10 +311,35 @@ bool nextIsTextOrInteger(const CInputStream& stream) {
   return code == static_cast<std::uint32_t>(WireCode::IntegerEntry) || code == static_cast<std::uint32_t>(WireCode::TextEntry);
 }
 
+// The parts of a document matched in place in a buffer (from at, up to end): each one moves
+// at past itself when it is there whole, else it is false.
+bool takeCode(const unsigned char*& at, const unsigned char* end, WireCode code) {
+  if (end - at < 2 || get16(at) != static_cast<std::uint32_t>(code)) return false;
+  at += 2;
+  return true;
+}
+
+// A counted string in the short form whose bytes are not kept; bytes grows by its length.
+bool skipShortString(const unsigned char*& at, const unsigned char* end, std::size_t& bytes) {
+  if (end - at < 2) return false;
+  const std::uint32_t length = get16(at);
+  if (length == 0xFFFF || static_cast<std::size_t>(end - at) - 2 < length) return false;
+  at += 2 + length;
+  bytes += length;
+  return true;
+}
+
 // Whether a name read from the wire, bytes as they are, is the stored name: the same bytes,
 // none of them a NUL (a name read ends at its first NUL; a stored one may hold one).
 BRINDLE_HOT_INLINE bool sameName(const std::string& stored, std::string_view wire) {
   return AttributeChildren::sameName(stored, wire) && wireLength(wire) == wire.size();
+}
+
+// A name in the short form that is the stored name.
+bool takeName(const unsigned char*& at, const unsigned char* end, const std::string& stored, std::size_t& bytes) {
+  const unsigned char* const name = at;
+  if (!skipShortString(at, end, bytes)) return false;
+  return sameName(stored, std::string_view(reinterpret_cast<const char*>(name + 2), static_cast<std::size_t>(at - name) - 2));
 }
 }  // namespace
 
@@ -328,6 +359,10 @@ void FastTreeStreamer::skipString(CInputStream& stream) {
 }
 
 std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream, std::unique_ptr<AttributeNode> reuse) {
+  if (reuse && reuse->kind() == NodeKind::Branch) {
+    freshen(*reuse);
+    if (readSameShape(stream, static_cast<AttributeTree&>(*reuse))) return reuse;
+  }
   documentEntries_ = 0;
   documentBytes_ = 0;
   skipString(stream);  // the format tag; any tag is accepted
@@ -513,6 +548,103 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream
 }
 
 
+// The document when it is exactly the tree root holds, as a reply read over the last one of
+// its kind mostly is: every entry in the writer's order (a branch's leaves, then its
+// sub-branches, each group in name order) at the place of a child of its name and kind, the
+// leaves text or integer without a tag, names in the short form, all of it in the stream's
+// buffer. Then it is parsed where it lies, the values are written over the children, the
+// stream moves past the document and the result is true: the tree a fresh read gives, as no
+// entry is new, none is missing and none is repeated. Else the result is false and nothing is
+// consumed; the values written until then are written again by the full read.
+bool FastTreeStreamer::readSameShape(CInputStream& stream, AttributeTree& root) {
+  const unsigned char* const first = stream.windowData();
+  const unsigned char* const end = first + stream.windowLength();
+  const unsigned char* at = first;
+  std::size_t bytes = 0;
+  std::size_t entries = 0;
+  // The format tag (any is accepted), the root's BeginBranch and its name.
+  if (!skipShortString(at, end, bytes) || !takeCode(at, end, WireCode::BeginBranch) || !skipShortString(at, end, bytes))
+    return false;
+  shapeLevels_.clear();
+  ShapeLevel level{&root, 0, false};
+  for (;;) {
+    const auto children = level.branch->children_.begin();
+    const std::size_t count = level.branch->children_.size();
+    if (!level.inBranches) {
+      for (; level.next < count; ++level.next) {
+        auto& child = children[static_cast<std::ptrdiff_t>(level.next)];
+        if (child.second->kind() == NodeKind::Branch) continue;
+        if (!overwriteExpectedLeaf(at, end, child.first, *child.second, bytes)) return false;
+        ++entries;
+      }
+      level.inBranches = true;
+      level.next = 0;
+    }
+    while (level.next < count && children[static_cast<std::ptrdiff_t>(level.next)].second->kind() != NodeKind::Branch)
+      ++level.next;
+    if (level.next < count) {
+      auto& child = children[static_cast<std::ptrdiff_t>(level.next++)];
+      // A fresh read refuses a branch below MaxDepth levels; the full read raises that.
+      if (shapeLevels_.size() + 1 >= static_cast<std::size_t>(MaxDepth)) return false;
+      if (!takeCode(at, end, WireCode::BeginBranch) || !takeName(at, end, child.first, bytes)) return false;
+      ++entries;
+      freshen(*child.second);
+      shapeLevels_.push_back(level);
+      level = ShapeLevel{static_cast<AttributeTree*>(child.second.get()), 0, false};
+      continue;
+    }
+    if (!takeCode(at, end, WireCode::EndBranch) || !skipShortString(at, end, bytes)) return false;
+    ++entries;
+    if (shapeLevels_.empty()) break;
+    level = shapeLevels_.back();
+    shapeLevels_.pop_back();
+  }
+  if (!takeCode(at, end, WireCode::EndOfTree) || entries > MaxEntries) return false;
+  documentEntries_ = entries;
+  documentBytes_ = bytes;
+  stream.consume(static_cast<std::size_t>(at - first));
+  return true;
+}
+
+// One text or integer entry without a tag at `at`, named name, where node is a leaf of its
+// kind: the value and flag are written over node, which ends as a fresh read would make it,
+// and at moves past the entry. False, with nothing written, for any other entry, for a string
+// in the long form and for an entry not whole before end.
+BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(const unsigned char*& at, const unsigned char* end,
+                                                                const std::string& name, AttributeNode& node,
+                                                                std::size_t& bytes) {
+  const auto available = static_cast<std::size_t>(end - at);
+  if (available < 4) return false;
+  const std::uint32_t code = get16(at);
+  if (code != static_cast<std::uint32_t>(WireCode::IntegerEntry) && code != static_cast<std::uint32_t>(WireCode::TextEntry))
+    return false;
+  const std::uint32_t nameLength = get16(at + 2);
+  // The value's fields need 8 more bytes at least.
+  if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) return false;
+  if (!sameName(name, std::string_view(reinterpret_cast<const char*>(at + 4), nameLength))) return false;
+  const unsigned char* value = at + 4 + nameLength;
+  if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
+    if (node.kind() != NodeKind::Integer || get16(value + 6) != 0) return false;
+    static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
+    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 4))));
+    at = value + 8;
+  } else {
+    const std::uint32_t textLength = get16(value);
+    if (node.kind() != NodeKind::Text || textLength == 0xFFFF || available - 4 - nameLength < std::size_t{textLength} + 6 ||
+        get16(value + 2 + textLength + 2) != 0)
+      return false;
+    std::string& target = static_cast<TextAttribute&>(node).text_;
+    releaseGrown(target);
+    overwriteString(target, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
+    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
+    bytes += target.size();
+    at = value + 6 + textLength;
+  }
+  node.tag_.clear();
+  bytes += nameLength;
+  return true;
+}
+
 // The usual entries of a reply read over an earlier one: text or integer leaves without a
 // tag, each where the earlier tree has a leaf of its name and kind next in line, all of it in
 // the stream's buffer. They are parsed where they lie, their names compared there, their
@@ -525,47 +657,19 @@ std::size_t FastTreeStreamer::readExpectedLeaves(CInputStream& stream, OpenBranc
   const unsigned char* entry = first;
   const auto children = open.branch->children_.begin();
   std::size_t cursor = open.leafCursor;
+  std::size_t bytes = 0;
   std::size_t count = 0;
   for (; count < most; ++count) {
-    const auto available = static_cast<std::size_t>(end - entry);
-    if (available < 4) break;
-    const std::uint32_t code = get16(entry);
-    if (code != static_cast<std::uint32_t>(WireCode::IntegerEntry) && code != static_cast<std::uint32_t>(WireCode::TextEntry))
-      break;
-    const std::uint32_t nameLength = get16(entry + 2);
-    // The value's fields need 8 more bytes at least; a name in the long form is not usual.
-    if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) break;
     while (cursor < open.earlierCount && children[static_cast<std::ptrdiff_t>(cursor)].second->kind() == NodeKind::Branch)
       ++cursor;
     if (cursor == open.earlierCount) break;
     auto& earlier = children[static_cast<std::ptrdiff_t>(cursor)];
-    if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(entry + 4), nameLength))) break;
-    AttributeNode& node = *earlier.second;
-    const unsigned char* value = entry + 4 + nameLength;
-    std::size_t used = 8;
-    if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
-      if (node.kind() != NodeKind::Integer || get16(value + 6) != 0) break;
-      static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
-      node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 4))));
-    } else {
-      const std::uint32_t textLength = get16(value);
-      if (node.kind() != NodeKind::Text || textLength == 0xFFFF || available - 4 - nameLength < std::size_t{textLength} + 6 ||
-          get16(value + 2 + textLength + 2) != 0)
-        break;
-      std::string& target = static_cast<TextAttribute&>(node).text_;
-      releaseGrown(target);
-      overwriteString(target, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
-      node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
-      documentBytes_ += target.size();
-      used = 6 + std::size_t{textLength};
-    }
-    node.tag_.clear();
-    documentBytes_ += nameLength;
+    if (!overwriteExpectedLeaf(entry, end, earlier.first, *earlier.second, bytes)) break;
     take(open, cursor);
     ++cursor;
-    entry = value + used;
   }
   open.leafCursor = cursor;
+  documentBytes_ += bytes;
   stream.consume(static_cast<std::size_t>(entry - first));
   return count;
 }
@@ -711,8 +815,8 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
     }
   }
   readReusing(stream, node.tag_);
-  if (node.tag_.size() == 4 && node.tag_.compare(0, 4, "null", 4) == 0) node.tag_.clear();  // as setTag takes it
   documentBytes_ += node.tag_.size();
+  if (node.tag_.size() == 4 && node.tag_.compare(0, 4, "null", 4) == 0) node.tag_.clear();  // as setTag takes it
 }
 
 // As readString, into a string that keeps its memory; a string that lies whole in the

@@ -144,6 +144,17 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   bool taken(const OpenBranch& open, std::size_t index) const;
   OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
   std::size_t readExpectedLeaves(CInputStream& stream, OpenBranch& open, std::size_t most);
+  bool overwriteExpectedLeaf(const unsigned char*& at, const unsigned char* end, const std::string& name,
+                             AttributeNode& node, std::size_t& bytes);
+
+  // A branch of the earlier tree while a document of the same shape is matched against it:
+  // the next child to match, among its leaves and then among its sub-branches.
+  struct ShapeLevel {
+    AttributeTree* branch;
+    std::size_t next;
+    bool inBranches;
+  };
+  bool readSameShape(CInputStream& stream, AttributeTree& root);
   void skipString(CInputStream& stream);
   std::unique_ptr<AttributeNode>& entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch);
   std::size_t expectedEarlier(OpenBranch& open, bool isBranch) const;
@@ -164,6 +175,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
   std::vector<unsigned char> taken_;  // [0, takenTop_) in use
+  std::vector<ShapeLevel> shapeLevels_;  // the parents of the branch matched, innermost last
   std::size_t takenTop_ = 0;
   std::size_t documentEntries_ = 0;
   std::size_t documentBytes_ = 0;

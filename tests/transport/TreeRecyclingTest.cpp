@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,9 +30,14 @@ std::unique_ptr<AttributeNode> readFresh(const WireBytes& document) {
   CMemoryStream recycledIn = next.stream();
   std::unique_ptr<AttributeNode> recycled = streamer.readTree(recycledIn, std::move(earlier));
   CMemoryStream freshIn = next.stream();
-  std::unique_ptr<AttributeNode> fresh = FastTreeStreamer().readTree(freshIn);
+  FastTreeStreamer freshReader;
+  std::unique_ptr<AttributeNode> fresh = freshReader.readTree(freshIn);
   if (recycledIn.readPosition() != freshIn.readPosition())
     return ::testing::AssertionFailure() << "read " << recycledIn.readPosition() << " bytes, not " << freshIn.readPosition();
+  // The size of the document, by which a message judges whether to keep the tree, is the same too.
+  if (streamer.entriesRead() != freshReader.entriesRead() || streamer.bytesRead() != freshReader.bytesRead())
+    return ::testing::AssertionFailure() << "size " << streamer.entriesRead() << " entries, " << streamer.bytesRead()
+                                         << " bytes, not " << freshReader.entriesRead() << ", " << freshReader.bytesRead();
   return identicalNode(*recycled, *fresh);
 }
 
@@ -162,6 +168,147 @@ TEST(TreeRecycling, ReadingOverAnEarlierTreeGivesTheFreshTree) {
     EXPECT_TRUE(readsAsFresh(streamer, readFresh(c.earlier), c.next));
     // And the other way round, on the same streamer.
     EXPECT_TRUE(readsAsFresh(streamer, readFresh(c.next), c.earlier));
+  }
+}
+
+// --- Documents of the earlier tree's shape --------------------------------------------------
+
+// A reply's shape: leaves at the root, a sub-branch with a nested one, an empty branch. The
+// values vary; names and order are those a writer gives.
+WireBytes replyShape(const std::string& name, std::int32_t revision, std::uint16_t flag, const std::string& owner) {
+  return branchDocument([&](WireBytes& d) {
+    d.text("Class", "Report").integer("Enabled", 1, flag).text("Name", name).integer("Revision", revision);
+    d.begin("Empty").end();
+    d.begin("FLD").text("Owner", owner, flag).text("Path", "/Reports/" + name);
+    d.begin("Publish").integer("port", revision * 10).text("url", "http://portal.example:8020/" + name).end();
+    d.end();
+  });
+}
+
+// The tree of replyShape as a host leaves it between replies: flags and tags on its nodes.
+std::unique_ptr<AttributeNode> touchedReplyTree() {
+  std::unique_ptr<AttributeNode> tree = readFresh(replyShape("Sales", 12, 1, "administrator"));
+  auto& root = static_cast<AttributeTree&>(*tree);
+  for (const char* path : {"Empty", "FLD", "FLD.Publish", "Name", "Revision", "FLD.Publish.url"}) {
+    AttributeNode* node = root.find(path);
+    node->setIsSet(1);
+    node->setTag("set by the host");
+  }
+  return tree;
+}
+
+// A document of the earlier tree's shape is read in one pass over the buffer; one that departs
+// from it anywhere, however late, is read in full. Either way the tree is the fresh one.
+TEST(TreeRecycling, ADocumentOfTheEarlierShapeOrCloseToItGivesTheFreshTree) {
+  const std::string nul("with\0nul", 9);
+  const struct {
+    const char* what;
+    WireBytes next;
+  } cases[] = {
+      {"the same shape, new values", replyShape("Budget", -3, 0xFFFF, "someone with a much longer name")},
+      {"the same shape, texts empty and one with a NUL", replyShape("", 0, 0, nul)},
+      {"the same shape, an end of branch with a name",
+       branchDocument([](WireBytes& d) {
+         d.text("Class", "c").integer("Enabled", 0).text("Name", "n").integer("Revision", 1);
+         d.begin("Empty").u16(2).str("Empty");
+         d.begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1).text("url", "u").end().end();
+       })},
+      {"a leaf more at the end of a nested branch",
+       branchDocument([](WireBytes& d) {
+         d.text("Class", "c").integer("Enabled", 0).text("Name", "n").integer("Revision", 1).begin("Empty").end();
+         d.begin("FLD").text("Owner", "o").text("Path", "p");
+         d.begin("Publish").integer("port", 1).text("url", "u").text("zzz", "more").end().end();
+       })},
+      {"a leaf fewer in a nested branch",
+       branchDocument([](WireBytes& d) {
+         d.text("Class", "c").integer("Enabled", 0).text("Name", "n").integer("Revision", 1).begin("Empty").end();
+         d.begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1).end().end();
+       })},
+      {"a leaf with a tag",
+       branchDocument([](WireBytes& d) {
+         d.text("Class", "c").integer("Enabled", 0, 0, "a tag").text("Name", "n").integer("Revision", 1).begin("Empty").end();
+         d.begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1).text("url", "u").end().end();
+       })},
+      {"a leaf of another kind",
+       branchDocument([](WireBytes& d) {
+         d.text("Class", "c").integer("Enabled", 0).text("Name", "n").text("Revision", "one").begin("Empty").end();
+         d.begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1).text("url", "u").end().end();
+       })},
+      {"a leaf after the sub-branches",
+       branchDocument([](WireBytes& d) {
+         d.text("Class", "c").integer("Enabled", 0).text("Name", "n").begin("Empty").end();
+         d.begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1).text("url", "u").end().end();
+         d.integer("Revision", 1);
+       })},
+      {"an entry after the root's own end",
+       WireBytes().tag().begin("").text("Class", "c").integer("Enabled", 0).text("Name", "n").integer("Revision", 1)
+           .begin("Empty").end().begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1)
+           .text("url", "u").end().end().end().integer("Revision", 2).endOfTree()},
+      {"the branches ended only by end of tree",
+       WireBytes().tag().begin("").text("Class", "c").integer("Enabled", 0).text("Name", "n").integer("Revision", 1)
+           .begin("Empty").end().begin("FLD").text("Owner", "o").text("Path", "p").begin("Publish").integer("port", 1)
+           .text("url", "u").endOfTree()},
+      {"a leaf document", WireBytes().tag().text("", "leaf")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FastTreeStreamer streamer;
+    EXPECT_TRUE(readsAsFresh(streamer, touchedReplyTree(), c.next));
+  }
+}
+
+// A stream that holds no read window: every field is a readSome of its own.
+class WindowlessStream : public CInputStream {
+ public:
+  explicit WindowlessStream(const std::vector<unsigned char>& bytes) : bytes_(bytes) {}
+  void readSome(void* buffer, std::uint32_t count, std::uint32_t& got) override {
+    if (at_ == bytes_.size()) throw CEndofStreamException(TransportEndOfStream, "test", 1);
+    got = static_cast<std::uint32_t>(std::min<std::size_t>(count, bytes_.size() - at_));
+    std::memcpy(buffer, bytes_.data() + at_, got);
+    at_ += got;
+  }
+  std::size_t remaining() const { return bytes_.size() - at_; }
+
+ private:
+  std::vector<unsigned char> bytes_;
+  std::size_t at_ = 0;
+};
+
+TEST(TreeRecycling, ADocumentOfTheEarlierShapeFromAStreamWithoutAWindowGivesTheFreshTree) {
+  const WireBytes next = replyShape("Budget", 7, 1, "o");
+  WindowlessStream in(next.bytes());
+  const std::unique_ptr<AttributeNode> recycled = FastTreeStreamer().readTree(in, touchedReplyTree());
+  EXPECT_EQ(in.remaining(), 0u);
+  EXPECT_TRUE(identicalNode(*recycled, *readFresh(next)));
+}
+
+// A tree built by hand may nest deeper than a document may: read over it, the document of its
+// shape is refused as a fresh read refuses it.
+TEST(TreeRecycling, ADocumentOfTheEarlierShapeNestedTooDeepIsRefused) {
+  auto earlier = std::make_unique<AttributeTree>();
+  WireBytes document;
+  document.tag().begin("");
+  AttributeTree* branch = earlier.get();
+  for (int depth = 1; depth <= FastTreeStreamer::MaxDepth; ++depth) {
+    branch = static_cast<AttributeTree*>(branch->adopt("b", std::make_unique<AttributeTree>()));
+    document.begin("b");
+  }
+  for (int depth = 0; depth <= FastTreeStreamer::MaxDepth; ++depth) document.end();
+  document.endOfTree();
+  for (const bool recycling : {false, true}) {
+    SCOPED_TRACE(recycling ? "over the tree" : "fresh");
+    CMemoryStream in = document.stream();
+    try {
+      FastTreeStreamer streamer;
+      if (recycling)
+        streamer.readTree(in, std::move(earlier));
+      else
+        streamer.readTree(in);
+      ADD_FAILURE() << "no exception";
+    } catch (const CBRWebIOStreamException& e) {
+      EXPECT_EQ(e.code, 1074);
+      EXPECT_EQ(e.sourceLine, FastTreeStreamer::LineUnknownEntryCode);
+    }
   }
 }
 
