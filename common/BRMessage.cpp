@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <string_view>
@@ -60,27 +61,87 @@ HeaderValues findHeaderValues(const AttributeTree& header) {
 
 // A leaf of the name and kind that is there already is overwritten in place
 // and ends as a new one would: the value, isSet 0 and no tag.
-void storeInteger(AttributeTree& header, AttributeNode* existing, std::string_view name, std::int32_t value) {
+// Each returns the leaf that holds the value.
+AttributeNode* storeInteger(AttributeTree& header, AttributeNode* existing, std::string_view name, std::int32_t value) {
   if (existing && existing->kind() == NodeKind::Integer) {
     auto& leaf = static_cast<IntegerAttribute&>(*existing);
     leaf.setValue(value);
     leaf.setIsSet(0);
     leaf.clearTag();
-    return;
+    return existing;
   }
-  header.adopt(std::string(name), std::make_unique<IntegerAttribute>(value));
+  return header.adopt(std::string(name), std::make_unique<IntegerAttribute>(value));
 }
 
-void storeText(AttributeTree& header, AttributeNode* existing, std::string_view name, const std::string& text) {
+AttributeNode* storeText(AttributeTree& header, AttributeNode* existing, std::string_view name, const std::string& text) {
   if (existing && existing->kind() == NodeKind::Text &&
       static_cast<TextAttribute&>(*existing).text().capacity() <= KeptTextCapacity) {
     auto& leaf = static_cast<TextAttribute&>(*existing);
     leaf.assignText(std::string_view(text.c_str()));  // as a new leaf takes it: up to the first NUL
     leaf.setIsSet(0);
     leaf.clearTag();
-    return;
+    return existing;
   }
-  header.adopt(std::string(name), std::make_unique<TextAttribute>(text.c_str()));
+  return header.adopt(std::string(name), std::make_unique<TextAttribute>(text.c_str()));
+}
+
+// --- The header document of the five values, composed at once ---------------------------
+
+unsigned char* put16(unsigned char* at, std::uint32_t value) {
+  at[0] = static_cast<unsigned char>(value >> 8);
+  at[1] = static_cast<unsigned char>(value);
+  return at + 2;
+}
+
+unsigned char* putBytes(unsigned char* at, std::string_view bytes) {
+  std::memcpy(at, bytes.data(), bytes.size());
+  return at + bytes.size();
+}
+
+// An entry's code and name; its value follows.
+unsigned char* putEntryStart(unsigned char* at, WireCode code, std::string_view name) {
+  return putBytes(put16(put16(at, static_cast<std::uint16_t>(code)), static_cast<std::uint32_t>(name.size())), name);
+}
+
+// The flag (isSet 0) and the empty tag that end each value entry.
+unsigned char* putUnsetUntagged(unsigned char* at) { return put16(put16(at, 0), 0); }
+
+constexpr std::size_t EntryOverhead = 2 + 2 + 4;  // code, name length, flag, tag length
+constexpr std::size_t textEntrySize(std::string_view name) { return EntryOverhead + name.size() + 2; }
+constexpr std::size_t integerEntrySize(std::string_view name) { return EntryOverhead + name.size() + 4; }
+
+// A header of exactly the five value leaves, each with isSet 0 and no tag, as send leaves it,
+// has one document: writeTree's, which this composes in one piece into out. Texts here hold no
+// NUL (a header value is stored up to its first); false, with nothing written, for one that
+// needs the long string form.
+bool composeHeaderDocument(CMemoryStream& out, const HeaderValues& leaves) {
+  const std::string& agent = static_cast<const TextAttribute&>(*leaves[0]).text();
+  const std::string& descriptor = static_cast<const TextAttribute&>(*leaves[4]).text();
+  if (agent.size() >= 0xFFFF || descriptor.size() >= 0xFFFF) return false;
+  const std::string_view tag = FastTreeStreamer::FormatTag;
+  const std::size_t size = 2 + tag.size() + 4 + textEntrySize(HeaderValueNames[0]) + agent.size() +
+                           integerEntrySize(HeaderValueNames[1]) + integerEntrySize(HeaderValueNames[2]) +
+                           integerEntrySize(HeaderValueNames[3]) + textEntrySize(HeaderValueNames[4]) +
+                           descriptor.size() + 4 + 2;
+  out.reserve(out.size() + size);
+  unsigned char* at = out.windowRoom(size);
+  if (at == nullptr) return false;
+  at = putBytes(put16(at, static_cast<std::uint32_t>(tag.size())), tag);
+  at = put16(put16(at, static_cast<std::uint16_t>(WireCode::BeginBranch)), 0);
+  for (std::size_t i = 0; i < leaves.size(); ++i) {
+    if (leaves[i]->kind() == NodeKind::Text) {
+      const std::string& text = static_cast<const TextAttribute&>(*leaves[i]).text();
+      at = putEntryStart(at, WireCode::TextEntry, HeaderValueNames[i]);
+      at = putBytes(put16(at, static_cast<std::uint32_t>(text.size())), text);
+    } else {
+      const auto value = static_cast<std::uint32_t>(static_cast<const IntegerAttribute&>(*leaves[i]).value());
+      at = put16(put16(putEntryStart(at, WireCode::IntegerEntry, HeaderValueNames[i]), value >> 16), value & 0xFFFF);
+    }
+    at = putUnsetUntagged(at);
+  }
+  at = put16(put16(at, static_cast<std::uint16_t>(WireCode::EndBranch)), 0);
+  out.commit(put16(at, static_cast<std::uint16_t>(WireCode::EndOfTree)));
+  return true;
 }
 
 // A kept header made ready to be the header of a request: an empty branch but
@@ -200,16 +261,17 @@ void BRMessage::send(CIOStream& stream, int selective) {
   // Stored in name order, so that each is an append to a fresh header; the
   // resulting header is the same in any order.
   AttributeTree& head = headerToSend();
-  const HeaderValues values = findHeaderValues(head);
-  storeText(head, values[0], HeaderValueNames[0], Agent);
-  storeInteger(head, values[1], HeaderValueNames[1], ErrorCode);
-  storeInteger(head, values[2], HeaderValueNames[2], MessageType);
-  storeInteger(head, values[3], HeaderValueNames[3], ProtocolVersion);
-  storeText(head, values[4], HeaderValueNames[4], SecurityDescriptor);
-  if (head.childCount() == std::size(HeaderValueNames)) keepableHeader_ = &head;
+  HeaderValues values = findHeaderValues(head);
+  values[0] = storeText(head, values[0], HeaderValueNames[0], Agent);
+  values[1] = storeInteger(head, values[1], HeaderValueNames[1], ErrorCode);
+  values[2] = storeInteger(head, values[2], HeaderValueNames[2], MessageType);
+  values[3] = storeInteger(head, values[3], HeaderValueNames[3], ProtocolVersion);
+  values[4] = storeText(head, values[4], HeaderValueNames[4], SecurityDescriptor);
+  const bool onlyTheValues = head.childCount() == std::size(HeaderValueNames);
+  if (onlyTheValues) keepableHeader_ = &head;
 
   outgoing_.clear();
-  streamer_.writeTree(outgoing_, head, "", -1, 0);
+  if (!onlyTheValues || !composeHeaderDocument(outgoing_, values)) streamer_.writeTree(outgoing_, head, "", -1, 0);
   streamer_.writeNode(outgoing_, data(), "", -1, selective);
 
   // One write for the whole message (a message above 4 GiB needs more).

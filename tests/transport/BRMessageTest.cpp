@@ -2,6 +2,7 @@
 // values carried across exchanges, and replies that must be refused.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,54 @@ TEST(BRMessage, FirstRequestIsTheHeaderDocumentThenTheDataDocumentInOneWrite) {
   expected.insert(expected.end(), EmptyBranchDocument.bytes().begin(), EmptyBranchDocument.bytes().end());
   EXPECT_EQ(out.bytes, expected);
   EXPECT_EQ(out.writes, 1);
+}
+
+// The header document as the tree format's writer gives it for a header that holds the five
+// values as leaves.
+std::vector<unsigned char> writtenHeader(const BRMessage& values) {
+  AttributeTree header;
+  header.setText("Agent", values.Agent.c_str());
+  header.setInteger("ErrorCode", values.ErrorCode);
+  header.setInteger("MessageType", values.MessageType);
+  header.setInteger("ProtocolVersion", values.ProtocolVersion);
+  header.setText("SecurityDescriptor", values.SecurityDescriptor.c_str());
+  CMemoryStream out;
+  FastTreeStreamer().writeTree(out, header, "", -1, 0);
+  return out.bytes();
+}
+
+// Requests sent one after another on one message, with values of every length and sign: each
+// starts with the header document the writer gives for its values.
+TEST(BRMessage, EveryRequestCarriesTheHeaderDocumentOfItsValues) {
+  const struct {
+    const char* what;
+    std::string agent;
+    std::int32_t errorCode, messageType, protocolVersion;
+    std::string descriptor;
+  } cases[] = {
+      {"the defaults", "", 0, 0, 1, ""},
+      {"short values", "Publish", 7, 4, 3, "S-1-5-21-3623811015"},
+      {"extreme numbers", "a", INT32_MIN, INT32_MAX, -1, "d"},
+      {"texts cut short at a NUL", std::string("Pub\0lish", 8), 0, 4, 1, std::string("\0hidden", 7)},
+      {"a long text", std::string(300, 'a'), 1, 2, 3, std::string(1000, 's')},
+      {"a text in the long string form", "Publish", 0, 4, 1, std::string(70000, 'x')},
+      {"back to short values", "Publish", 7, 4, 3, "S-1"},
+  };
+  BRMessage message;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    message.clear();
+    message.Agent = c.agent;
+    message.ErrorCode = c.errorCode;
+    message.MessageType = c.messageType;
+    message.ProtocolVersion = c.protocolVersion;
+    message.SecurityDescriptor = c.descriptor;
+    RecordingStream out;
+    message.send(out, 0);
+    std::vector<unsigned char> expected = writtenHeader(message);
+    expected.insert(expected.end(), EmptyBranchDocument.bytes().begin(), EmptyBranchDocument.bytes().end());
+    EXPECT_EQ(out.bytes, expected);
+  }
 }
 
 TEST(BRMessage, SelectiveAppliesToTheDataDocumentOnly) {
