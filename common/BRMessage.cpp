@@ -170,9 +170,15 @@ std::int32_t takeInteger(const AttributeNode* value) {
   return static_cast<const IntegerAttribute&>(valueOfKind(value, NodeKind::Integer)).value();
 }
 
-// Assigns in place, so the field keeps its memory from one reply to the next.
+// Assigns in place, so the field keeps its memory from one reply to the next; a value of the
+// field's length, as a repeated one is, is copied over it.
 void takeText(const AttributeNode* value, std::string& field) {
-  field = static_cast<const TextAttribute&>(valueOfKind(value, NodeKind::Text)).text();
+  const std::string& text = static_cast<const TextAttribute&>(valueOfKind(value, NodeKind::Text)).text();
+  if (text.size() == field.size()) {
+    if (!text.empty()) std::memcpy(&field[0], text.data(), text.size());
+    return;
+  }
+  field = text;
 }
 
 bool smallEnoughToKeep(const FastTreeStreamer& streamer) {

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr auto FormatTagLength = static_cast<std::uint32_t>(std::char_traits<char>::length(FastTreeStreamer::FormatTag));
+
 [[noreturn]] void failFormat(int line) {
   throw CBRWebIOStreamException(TransportBadTreeFormat, 0, SourceFastTreeStreamer, line);
 }
@@ -87,7 +89,7 @@ void FastTreeStreamer::writeTree(CIOStream& stream, AttributeTree& tree, const c
                                  int selective) {
   stream_ = &stream;
   selective_ = selective;
-  stream.writeString(FormatTag);
+  stream.writeString(FormatTag, FormatTagLength);
   writeBranch(tree, name, name ? static_cast<std::uint32_t>(std::strlen(name)) : 0, depth);
   writeCode(WireCode::EndOfTree);
 }
@@ -130,7 +132,7 @@ void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const c
   if (node.kind() == NodeKind::PlainInteger) failFormat(LineNoWireForm);
   stream_ = &stream;
   selective_ = selective;
-  stream.writeString(FormatTag);
+  stream.writeString(FormatTag, FormatTagLength);
   switch (node.kind()) {
     case NodeKind::Integer:
       writeIntegerEntry(WireName(""), static_cast<IntegerAttribute&>(node));
