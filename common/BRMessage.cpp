@@ -310,7 +310,7 @@ void BRMessage::receive(CInputStream& stream) {
   keepEmptyBranch(tree_.exchange(DataName, std::move(body)));
   if (headerIsLeaf) throw NodeNotFoundException();
 
-  const HeaderValues values = findHeaderValues(header());
+  const HeaderValues values = findHeaderValues(static_cast<const AttributeTree&>(*received));  // the header stored above
   MessageType = takeInteger(values[2]);
   ErrorCode = takeInteger(values[1]);
   takeText(values[4], SecurityDescriptor);

@@ -26,7 +26,10 @@
 // nothing on trust. A reader may be handed an earlier tree to recycle: its
 // nodes are overwritten in place wherever the document has a node of the same
 // name and kind at the same place, so a connection that reads replies of one
-// shape allocates nothing for them; the tree read is the same either way. Every failure is a CBRWebIOStreamException with code 1074
+// shape allocates nothing for them; the tree read is the same either way. A
+// document that holds exactly the earlier tree's nodes, in the writer's order,
+// and lies whole in the stream's buffer is matched against the tree in one
+// pass where it lies. Every failure is a CBRWebIOStreamException with code 1074
 // and systemError 0 from "common\FastTreeStreamer", at these lines:
 //   LineUnknownRootCode (146)  the document's first entry is not 1, 3, 4 or 5
 //   LineUnknownEntryCode (212) an unknown code inside a branch; an EndBranch

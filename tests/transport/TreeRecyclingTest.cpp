@@ -441,6 +441,14 @@ WireBytes headerDocument(const std::string& agent, std::int32_t errorCode, const
   });
 }
 
+// A header as a server mostly sends it: the five values, no flags, no tags.
+WireBytes plainHeaderDocument(const std::string& agent, std::int32_t errorCode) {
+  return branchDocument([&](WireBytes& d) {
+    d.text("Agent", agent).integer("ErrorCode", errorCode).integer("MessageType", 4).integer("ProtocolVersion", 1);
+    d.text("SecurityDescriptor", "S-1-5-21");
+  });
+}
+
 // What a new message with the same values and request sends.
 std::vector<unsigned char> sentByNewMessage(const BRMessage& values, const std::string& object) {
   BRMessage fresh;
@@ -466,6 +474,13 @@ TEST(TreeRecycling, AMessageExchangingRepliesOfChangingShapesSendsAndKeepsWhatAN
       headerDocument("three", 0, [](WireBytes&) {}).append(WireBytes().tag().integer("", 42)),
       headerDocument("four", 3, [](WireBytes&) {}).append(branchDocument([](WireBytes& d) {
         d.text("Name", "Sales").integer("Revision", 13).begin("FLD").text("Owner", "someone else").end();
+      })),
+      // Two replies of one shape in a row, header and data each read over the last in one pass.
+      plainHeaderDocument("five", 0).append(branchDocument([](WireBytes& d) {
+        d.text("Name", "Sales").integer("Revision", 14).begin("FLD").text("Owner", "admin").end();
+      })),
+      plainHeaderDocument("six", 2).append(branchDocument([](WireBytes& d) {
+        d.text("Name", "Other").integer("Revision", -1).begin("FLD").text("Owner", "").end();
       })),
   };
   BRMessage message;
