@@ -573,14 +573,18 @@ bool FastTreeStreamer::readSameShape(CInputStream& stream, AttributeTree& root) 
     const auto children = level.branch->children_.begin();
     const std::size_t count = level.branch->children_.size();
     if (!level.inBranches) {
+      std::size_t firstBranch = count;  // where the sub-branches' pass starts
       for (; level.next < count; ++level.next) {
         auto& child = children[static_cast<std::ptrdiff_t>(level.next)];
-        if (child.second->kind() == NodeKind::Branch) continue;
+        if (child.second->kind() == NodeKind::Branch) {
+          if (firstBranch == count) firstBranch = level.next;
+          continue;
+        }
         if (!overwriteExpectedLeaf(at, end, child.first, *child.second, bytes)) return false;
         ++entries;
       }
       level.inBranches = true;
-      level.next = 0;
+      level.next = firstBranch;
     }
     while (level.next < count && children[static_cast<std::ptrdiff_t>(level.next)].second->kind() != NodeKind::Branch)
       ++level.next;
