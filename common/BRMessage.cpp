@@ -195,7 +195,7 @@ BRMessage::~BRMessage() = default;
 void BRMessage::clear() {
   std::unique_ptr<AttributeNode> header = tree_.exchange(HeaderName, nullptr);
   std::unique_ptr<AttributeNode> data = tree_.exchange(DataName, nullptr);
-  if (header && header.get() == keepableHeader_) keepSpareHeader(std::move(header));
+  if (header && header.get() == keepableHeader_) keepSpareHeader(std::move(header), keepableHeaderRole_);
   if (data && data.get() == keepableData_) spareData_ = std::move(data);
   keepableHeader_ = keepableData_ = nullptr;
 }
@@ -236,14 +236,15 @@ AttributeTree* BRMessage::dataBranch() {
   return node.kind() == NodeKind::Branch ? static_cast<AttributeTree*>(&node) : nullptr;
 }
 
-void BRMessage::keepSpareHeader(std::unique_ptr<AttributeNode> header) {
+void BRMessage::keepSpareHeader(std::unique_ptr<AttributeNode> header, HeaderRole role) {
   if (!header || header->kind() != NodeKind::Branch) return;
-  std::unique_ptr<AttributeNode>& slot = spareHeaders_[0] ? spareHeaders_[1] : spareHeaders_[0];
-  slot = std::move(header);  // a third one replaces the second
+  spareHeaders_[role] = std::move(header);  // a later one of the role replaces an earlier
 }
 
-std::unique_ptr<AttributeNode> BRMessage::takeSpareHeader() {
-  return std::move(spareHeaders_[1] ? spareHeaders_[1] : spareHeaders_[0]);
+// The header kept from the last exchange of the role, else the other one.
+std::unique_ptr<AttributeNode> BRMessage::takeSpareHeader(HeaderRole role) {
+  std::unique_ptr<AttributeNode>& own = spareHeaders_[role];
+  return std::move(own ? own : spareHeaders_[1 - role]);
 }
 
 // The header to write the five values into: the one in the tree, else a kept
@@ -254,12 +255,13 @@ AttributeTree& BRMessage::headerToSend() {
   if (found != children.end() && found->second->kind() == NodeKind::Branch) {
     return static_cast<AttributeTree&>(*found->second);
   }
-  std::unique_ptr<AttributeNode> spare = takeSpareHeader();
+  std::unique_ptr<AttributeNode> spare = takeSpareHeader(Sent);
   if (!spare) return header();
   auto& head = static_cast<AttributeTree&>(*spare);
   keepOnlyHeaderValues(head);
   tree_.adopt(std::string(HeaderName), std::move(spare));
   keepableHeader_ = &head;
+  keepableHeaderRole_ = Sent;
   return head;
 }
 
@@ -274,7 +276,10 @@ void BRMessage::send(CIOStream& stream, int selective) {
   values[3] = storeInteger(head, values[3], HeaderValueNames[3], ProtocolVersion);
   values[4] = storeText(head, values[4], HeaderValueNames[4], SecurityDescriptor);
   const bool onlyTheValues = head.childCount() == std::size(HeaderValueNames);
-  if (onlyTheValues) keepableHeader_ = &head;
+  if (onlyTheValues) {
+    keepableHeader_ = &head;
+    keepableHeaderRole_ = Sent;
+  }
 
   outgoing_.clear();
   if (!onlyTheValues || !composeHeaderDocument(outgoing_, values)) streamer_.writeTree(outgoing_, head, "", -1, 0);
@@ -293,7 +298,7 @@ void BRMessage::send(CIOStream& stream, int selective) {
 }
 
 void BRMessage::receive(CInputStream& stream) {
-  std::unique_ptr<AttributeNode> head = streamer_.readTree(stream, takeSpareHeader());
+  std::unique_ptr<AttributeNode> head = streamer_.readTree(stream, takeSpareHeader(Received));
   const bool headKeepable = smallEnoughToKeep(streamer_);
   // A header must be a branch. A leaf header is kept out of the message (an
   // empty header takes its place) and reported once the data document has
@@ -302,8 +307,9 @@ void BRMessage::receive(CInputStream& stream) {
   if (headerIsLeaf) head = std::make_unique<AttributeTree>();
   const AttributeNode* received = head.get();
   std::unique_ptr<AttributeNode> sentHeader = tree_.exchange(HeaderName, std::move(head));
-  if (sentHeader && sentHeader.get() == keepableHeader_) keepSpareHeader(std::move(sentHeader));
+  if (sentHeader && sentHeader.get() == keepableHeader_) keepSpareHeader(std::move(sentHeader), keepableHeaderRole_);
   keepableHeader_ = headKeepable ? received : nullptr;
+  keepableHeaderRole_ = Received;
 
   std::unique_ptr<AttributeNode> body = streamer_.readTree(stream, std::move(spareData_));
   keepableData_ = smallEnoughToKeep(streamer_) ? body.get() : nullptr;

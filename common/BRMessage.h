@@ -80,16 +80,20 @@ class BRMessage {
   std::int32_t MessageType = 0;
 
  private:
+  // Which exchange a kept header last served: the next one of its kind is written over it,
+  // so its values are mostly those of the last request, or of the last reply.
+  enum HeaderRole { Sent = 0, Received = 1 };
+
   AttributeTree& headerToSend();
-  void keepSpareHeader(std::unique_ptr<AttributeNode> header);
-  std::unique_ptr<AttributeNode> takeSpareHeader();
+  void keepSpareHeader(std::unique_ptr<AttributeNode> header, HeaderRole role);
+  std::unique_ptr<AttributeNode> takeSpareHeader(HeaderRole role);
   void keepEmptyBranch(std::unique_ptr<AttributeNode> data);
 
   AttributeTree tree_;
   CMemoryStream outgoing_;     // reused for every send
   FastTreeStreamer streamer_;  // and its string buffers for every receive
-  // Halves removed from the tree, kept for their nodes: the header of the last request or
-  // reply (two at most, one for send and one for receive) and the data of the last reply.
+  // Halves removed from the tree, kept for their nodes: the headers of the last request and
+  // of the last reply (by HeaderRole) and the data of the last reply.
   std::unique_ptr<AttributeNode> spareHeaders_[2];
   std::unique_ptr<AttributeNode> spareData_;
   // An emptied branch, the data of the last request, to be the data of the next one.
@@ -97,5 +101,6 @@ class BRMessage {
   // The header and data this message stored (by send or receive) and found small enough to
   // be kept when removed; a half the host put in their place is not kept.
   const AttributeNode* keepableHeader_ = nullptr;
+  HeaderRole keepableHeaderRole_ = Sent;
   const AttributeNode* keepableData_ = nullptr;
 };
