@@ -8,21 +8,27 @@
 
 #include "common/AttributeTree.h"
 
+// The children of two branches, name by name, each pair compared with compare.
+template <typename Compare>
+::testing::AssertionResult sameChildren(const AttributeNode& a, const AttributeNode& b, const std::string& at,
+                                        Compare compare) {
+  const auto& ca = static_cast<const AttributeTree&>(a).children();
+  const auto& cb = static_cast<const AttributeTree&>(b).children();
+  if (ca.size() != cb.size()) return ::testing::AssertionFailure() << at << ": child counts differ";
+  for (auto ia = ca.begin(), ib = cb.begin(); ia != ca.end(); ++ia, ++ib) {
+    if (ia->first != ib->first) return ::testing::AssertionFailure() << at << ": names differ";
+    auto r = compare(*ia->second, *ib->second, at + "/" + ia->first);
+    if (!r) return r;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 inline ::testing::AssertionResult sameNode(const AttributeNode& a, const AttributeNode& b, const std::string& at) {
   if (a.kind() != b.kind()) return ::testing::AssertionFailure() << at << ": kinds differ";
   const std::string tagA = a.tag() ? a.tag() : "", tagB = b.tag() ? b.tag() : "";
   switch (a.kind()) {
-    case NodeKind::Branch: {
-      const auto& ca = static_cast<const AttributeTree&>(a).children();
-      const auto& cb = static_cast<const AttributeTree&>(b).children();
-      if (ca.size() != cb.size()) return ::testing::AssertionFailure() << at << ": child counts differ";
-      for (auto ia = ca.begin(), ib = cb.begin(); ia != ca.end(); ++ia, ++ib) {
-        if (ia->first != ib->first) return ::testing::AssertionFailure() << at << ": names differ";
-        auto r = sameNode(*ia->second, *ib->second, at + "/" + ia->first);
-        if (!r) return r;
-      }
-      return ::testing::AssertionSuccess();
-    }
+    case NodeKind::Branch:
+      return sameChildren(a, b, at, sameNode);
     case NodeKind::Text: {
       const auto& ta = static_cast<const TextAttribute&>(a);
       const auto& tb = static_cast<const TextAttribute&>(b);
@@ -58,13 +64,7 @@ inline ::testing::AssertionResult identicalNode(const AttributeNode& a, const At
   if (a.isSet() != b.isSet() || tagA != tagB)
     return ::testing::AssertionFailure() << at << ": isSet or tag differ";
   if (a.kind() != NodeKind::Branch) return sameNode(a, b, at);
-  const auto& ca = static_cast<const AttributeTree&>(a).children();
-  const auto& cb = static_cast<const AttributeTree&>(b).children();
-  if (ca.size() != cb.size()) return ::testing::AssertionFailure() << at << ": child counts differ";
-  for (auto ia = ca.begin(), ib = cb.begin(); ia != ca.end(); ++ia, ++ib) {
-    if (ia->first != ib->first) return ::testing::AssertionFailure() << at << ": names differ";
-    auto r = identicalNode(*ia->second, *ib->second, at + "/" + ia->first);
-    if (!r) return r;
-  }
-  return ::testing::AssertionSuccess();
+  return sameChildren(a, b, at, [](const AttributeNode& x, const AttributeNode& y, const std::string& where) {
+    return identicalNode(x, y, where);
+  });
 }
