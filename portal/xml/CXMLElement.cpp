@@ -96,6 +96,12 @@ inline std::string_view Trim(std::string_view text) {
     return text.substr(0, end);
 }
 
+// True when the name read back from the end tag "</" name ">" is the name itself.
+bool EndTagKeepsName(std::string_view name) {
+    return name.find('>') == std::string_view::npos &&
+           (name.empty() || (!IsSpace(name.front()) && !IsSpace(name.back())));
+}
+
 inline bool StartsWith(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) {
         return false;
@@ -466,7 +472,11 @@ void CXMLElement::Clear() {
 }
 
 bool CXMLElement::AddAttribute(std::string_view name, std::string_view value) {
-    return StoreAttribute(name, value, false, kFindSpecial);
+    // The views may show bytes of this element's own attributes, which storing may move or
+    // overwrite: store from copies.
+    const std::string ownName(name);
+    const std::string ownValue(value);
+    return StoreAttribute(ownName, ownValue, false, kFindSpecial);
 }
 
 // The value is copied once into the attribute's own buffer and, from its first entity, line
@@ -754,13 +764,16 @@ XML_PARSE_STEP void CXMLElement::MergeTextRun(const ParseState& state) {
 }
 
 // The end tag "</" name ">" of this element, in a text held in one block, is taken here without
-// making a node for it. Any other end tag goes the general way and is judged there.
+// making a node for it. Any other end tag goes the general way and is judged there. The general
+// way reads an end tag only up to its first ">" and trims the name it finds, so the bytes of
+// "</" name ">" give the same result only for a name without ">" and without white space at
+// its edges; other names (possible for a root read where the text begins without "<") go there.
 XML_PARSE_STEP bool CXMLElement::ClosesWithPlainEndTag(const ParseState& state) {
     const size_t at = m_current.offset;
     const size_t length = m_name.size() + 3;
     const char* tag = state.text + at;
     if (state.length - at < length || tag[1] != '/' || tag[length - 1] != '>' ||
-        !SameBytes(tag + 2, m_name.data(), m_name.size())) {
+        !SameBytes(tag + 2, m_name.data(), m_name.size()) || !EndTagKeepsName(m_name)) {
         return false;
     }
     m_current.Advance(length, 0, 0);   // names hold no line feed

@@ -58,6 +58,12 @@ const std::vector<ParseCase>& Cases() {
         {"tag beginning with a blank", 24, "<a>< b/></a>", true, "4:a{4:}", "", ""},
         {"overlapping tags", 24, "<a><b></a></b>", false, "4:a", kOverlapping, "b"},
         {"end tag in other case", 24, "<a></A>", false, "4:", kOverlapping, "a"},
+        // A root read where the text does not begin with "<" keeps its name untrimmed; its end
+        // tag is read up to the first ">" and trimmed, so neither of these ever closes it.
+        {"root name with a vertical tab at its edge", 24, "\vA >x</\vA>", false, "4:", kOverlapping, "\vA"},
+        {"root name holding a greater-than", 24, "x![CDATA[a>b]]>t</x![CDATA[a>b]]>", false, "4:", kOverlapping,
+         "x![CDATA[a>b]]"},
+        {"end tag of a plain name with a form feed", 24, "<a>x</a\f>", true, "4:a=\"x\"", "", ""},
         {"processing instruction inside an element", 24, "<a><?pi x=\"1\"?></a>", false, "4:a", kOverlapping, "pi"},
         {"text ends inside a tag", 24, "<a><b", false, "4:a", kNoTerminator, ""},
         // Text merging

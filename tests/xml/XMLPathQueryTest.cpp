@@ -168,6 +168,26 @@ TEST(XMLAddAttribute, KeepsTheChainAcrossGrowth) {
     EXPECT_EQ(count, 100);
 }
 
+// The name and value may be views of the element's own attributes, which grow and move
+// while the new one is stored (a use after free under the address sanitizer otherwise).
+TEST(XMLAddAttribute, TakesNameAndValueFromItsOwnAttributes) {
+    auto element = CXMLElement::NewElement(XML_KIND_ELEMENT, nullptr);
+    const std::string name = "a name longer than any short-string buffer";
+    const std::string value = "a value longer than any short-string buffer, too";
+    ASSERT_TRUE(element->AddAttribute(name, value));
+    for (int i = 0; i < 40; ++i) {
+        const CXMLAttribute* last = element->GetFirstAttribute();
+        while (last->GetNext()) last = last->GetNext();
+        ASSERT_TRUE(element->AddAttribute(last->GetName(), last->GetValue()));
+    }
+    int count = 0;
+    for (const CXMLAttribute* a = element->GetFirstAttribute(); a; a = a->GetNext(), ++count) {
+        EXPECT_EQ(a->GetName(), name);
+        EXPECT_EQ(a->GetValue(), value);
+    }
+    EXPECT_EQ(count, 41);
+}
+
 TEST(XMLReportError, KeepsTheFirstErrorOnly) {
     CXMLDocument document;
     auto element = CXMLElement::NewElement(XML_KIND_ELEMENT, &document);
