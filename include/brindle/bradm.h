@@ -38,6 +38,7 @@
 
 #include "brindle/export.h"
 #include "common/AttributeTree.h"
+#include "common/AttributeTreeVisitor.h"  // walking a tree with AttributeTree::accept
 
 struct CatalogueEntry;
 

@@ -11,9 +11,23 @@
 #include "common/CatalogueEntry.h"
 #include "platform/external/bradmtoolMsg.h"
 
+namespace {
+
+// A host's own visitor: counts the text leaves an accept walk reports.
+class TextCounter : public AttributeTreeVisitor {
+ public:
+  int text(const char*, TextAttribute*) override { return ++texts; }
+  int texts = 0;
+};
+
+}  // namespace
+
 int main() {
   AttributeTree tree;
   tree.setText("report.name", "sales");
+  tree.setText("report.owner", "finance");
+  TextCounter counter;
+  tree.accept(counter, "", -1);
   bool caught = false;
   try {
     tree.getInteger("report.name");
@@ -33,8 +47,11 @@ int main() {
 
   Dl_info library{};
   dladdr(reinterpret_cast<void*>(&besLogin), &library);
-  std::printf("caught=%d listed=%d message=%s republished=%d error=%s bradm=%s\n", caught ? 1 : 0,
-              listed, message ? message : "(none)", republished, error.GetString(),
-              library.dli_fname ? library.dli_fname : "(unknown)");
-  return caught && listed == 1 && message != nullptr && republished == 0 && !error.IsEmpty() ? 0 : 1;
+  std::printf("caught=%d visited=%d listed=%d message=%s republished=%d error=%s bradm=%s\n",
+              caught ? 1 : 0, counter.texts, listed, message ? message : "(none)", republished,
+              error.GetString(), library.dli_fname ? library.dli_fname : "(unknown)");
+  return caught && counter.texts == 2 && listed == 1 && message != nullptr && republished == 0 &&
+                 !error.IsEmpty()
+             ? 0
+             : 1;
 }
