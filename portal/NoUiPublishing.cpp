@@ -20,16 +20,10 @@ void SetCommonFields(PortalPublisher& publisher, const char* description, const 
   publisher.m_strPassword = password;
 }
 
-// Hands the item's Id and the portal address back to the host after a success, and the
-// error text after a failure. The run writes a fresh text, so a text the caller's string
-// held before the call is never reported as this failure's reason.
-unsigned char Finish(bool published, const CString& error, const PortalPublisher& publisher,
-                     CString* errorText, CString* portalAddress, CString* newsItemId) {
-  if (!published) {
-    if (errorText) *errorText = PortalPublisher::FailureText(error);
-    return 0;
-  }
-  if (errorText && !error.IsEmpty()) *errorText = error;
+// Hands the item's Id and the portal address back to the host after a success.
+unsigned char Finish(bool published, const PortalPublisher& publisher, CString* portalAddress,
+                     CString* newsItemId) {
+  if (!published) return 0;
   if (newsItemId) *newsItemId = publisher.m_strNewsItemId;
   if (portalAddress) *portalAddress = publisher.m_strPortalAddress;
   return 1;
@@ -49,9 +43,9 @@ unsigned char PublishWithoutUi(const char* newsItemName, const char* description
   publisher.m_strNewsItemName = newsItemName;
   publisher.m_strNewsBoxName = newsBoxFullName;
 
-  CString error;
-  const bool published = publisher.Publish(error);
-  return Finish(published, error, publisher, errorText, portalAddress, newsItemId);
+  CString ownError;
+  const bool published = publisher.Publish(errorText ? *errorText : ownError);
+  return Finish(published, publisher, portalAddress, newsItemId);
 }
 
 unsigned char RepublishWithoutUi(const char* description, const char* reportServer,
@@ -63,9 +57,9 @@ unsigned char RepublishWithoutUi(const char* description, const char* reportServ
   SetCommonFields(publisher, description, reportServer, portalAddress, userName, password,
                   newsItemId);
 
-  CString error;
-  const bool published = publisher.Republish(error);
-  return Finish(published, error, publisher, errorText, portalAddress, newsItemId);
+  CString ownError;
+  const bool published = publisher.Republish(errorText ? *errorText : ownError);
+  return Finish(published, publisher, portalAddress, newsItemId);
 }
 
 }  // namespace brindle::portal

@@ -193,28 +193,17 @@ bool PortalPublisher::ConnectPortal(CString& error) {
     m_strTicket.Empty();
     if (!SignOn(error)) {
       error = PortalMessage(IDS_SIGN_ON_FAILED);
-      ShutDownAfterFailedLogOn();
       return false;
     }
     result = LogOnToPortal(handle);
   }
   if (result != LC_OK) {
+    // Not connected: only ClosePortal shuts the library down, and it has nothing to close.
     error = PortalMessage(IDS_PORTAL_LOGON_FAILED);
-    ShutDownAfterFailedLogOn();
     return false;
   }
   m_hPortal = handle;
   return true;
-}
-
-// The connection library keeps its set-up for the whole process. Left set up after a failed
-// log-on, every later publication in this process would log on to that same address again,
-// whatever address it was given; shutting down makes the next one set up afresh.
-void PortalPublisher::ShutDownAfterFailedLogOn() { m_services.portal->ShutDown(); }
-
-CString PortalPublisher::FailureText(const CString& error) {
-  if (!error.IsEmpty()) return error;
-  return "The portal's answer could not be read.";
 }
 
 void PortalPublisher::ClosePortal() {
@@ -266,6 +255,7 @@ bool PortalPublisher::SendRequest(const char* request, CXMLDocument& document, C
 }
 
 bool PortalPublisher::CheckResult(const CXMLDocument& document, CString& error) {
+  // A reply that has no result to judge leaves the caller's error text as it was.
   const CXMLElement* result = document.FindElement("Result.Standard_Result");
   if (result == nullptr) return false;
   const CXMLAttribute* code = result->FindAttribute("ResultCode");
@@ -390,6 +380,8 @@ bool PortalPublisher::CreatePublishedNewsItem(CString& error) {
     m_strNewsItemId = knownId;
     return false;
   }
+  // Without the new item's Id the report would be published under an empty name and the
+  // rollback would delete by an empty Id: stop here, before anything is saved or published.
   if (m_strNewsItemId.IsEmpty()) {
     m_strNewsItemId = knownId;
     error = "The portal did not give the Id of the new NewsItem.";
@@ -444,10 +436,7 @@ bool PortalPublisher::Republish(CString& error) {
     return false;
   }
   const CXMLElement* item = reply.FindElement("Result.NewsItem");
-  if (item == nullptr) {
-    error = PortalMessage(IDS_NEWSITEM_MISSING);
-    return false;
-  }
+  if (item == nullptr) return false;   // the caller's error text stays as it was
   TakeUrlFromDescribedItem(*item);
   return PublishReport(error) && SetNewsItemProperties(error);
 }
@@ -461,7 +450,9 @@ bool PortalPublisher::PublishReport(CString& error) {
     return false;
   }
 
-  // Room for the current URL and its NUL, and never less than a long answer needs.
+  // The report server writes its answer here with its NUL, within the capacity sent: a
+  // buffer of just the current URL's length could not hold an answer of that same length.
+  // So the room is the current URL and its NUL, and never less than a long answer needs.
   const int capacity = std::max(m_strReportUrl.GetLength() + 1, kMinReportUrlCapacity);
   std::vector<char> url(static_cast<size_t>(capacity), '\0');
   std::memcpy(url.data(), m_strReportUrl.GetString(), m_strReportUrl.GetLength());

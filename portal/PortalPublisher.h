@@ -62,9 +62,6 @@ class PortalPublisher : public CObject {
   // Has the host save the report and publishes the file to the report server under the
   // NewsItem's Id; m_strReportUrl holds its URL.
   bool PublishReport(CString& error);
-  // The text that reports a failed run: the run's own, or a plain statement when a portal
-  // answer without a result element left none, so a failure never reaches the user mute.
-  static CString FailureText(const CString& error);
 
   LC_HANDLE m_hPortal = 0;
   CString m_strPortalAddress;
@@ -92,7 +89,6 @@ class PortalPublisher : public CObject {
  private:
   bool DerivePortalAddress(CString& error);
   std::int32_t LogOnToPortal(LC_HANDLE& handle);
-  void ShutDownAfterFailedLogOn();
   bool UpdatesKnownItem() const;
   bool ChooseNewsBox(CString& error);
   bool CreatePublishedNewsItem(CString& error);

@@ -24,7 +24,7 @@ void CWizardPage::DoDataExchange(CDataExchange*) {}
 bool CWizardPage::RunFinishSequence(PortalPublisher& publisher) {
   CString error;
   if (!publisher.Publish(error)) {
-    MessageBox(PortalPublisher::FailureText(error));
+    MessageBox(error);
     OnFinishFailed();
     return false;
   }

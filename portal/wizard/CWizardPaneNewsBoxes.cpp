@@ -99,8 +99,8 @@ void CWizardPaneNewsBoxes::UpdateRadioButtons() {
 
 void CWizardPaneNewsBoxes::StoreChoice() {
   UpdateData(true);
-  // With neither button chosen (no NewsBox was ever selected) the run keeps its choice.
-  if (m_nChoice == kOverwrite || m_nChoice == kCreateNew) m_pPublisher->m_bCreateNew = m_nChoice;
+  // Neither button chosen reads as -1, which Publish takes, like 1, as "create".
+  m_pPublisher->m_bCreateNew = m_nChoice;
 }
 
 long CWizardPaneNewsBoxes::OnWizardBack() {

@@ -50,6 +50,10 @@ int32_t PortalConnectionTable::logOn(const char* ticket, LC_HANDLE& handle) {
     if (!sendableTicket(ticket)) return LC_TICKET_REFUSED;
     auto client = std::make_shared<PortalClient>(host, port, ticket);
     int32_t rc = client->logOn();
+    if (rc == LC_CONNECT_FAILED || rc == LC_BAD_REPLY) {
+        forgetUnusedSetUp();
+        return rc;
+    }
     if (rc != LC_OK) return rc;
     std::lock_guard<std::mutex> lock(mutex_);
     if (!setUp_) return LC_NOT_SET_UP;  // shut down meanwhile
@@ -69,6 +73,14 @@ std::shared_ptr<PortalClient> PortalConnectionTable::find(LC_HANDLE handle) {
 int32_t PortalConnectionTable::logOff(LC_HANDLE handle) {
     std::lock_guard<std::mutex> lock(mutex_);
     return clients_.erase(handle) ? LC_OK : LC_BAD_HANDLE;
+}
+
+// The set-up names one portal for the whole process. A log-on that could not reach it drops
+// the set-up while no connection uses it, so the next log-on answers "not set up" and its
+// caller sets up afresh for the address it has, rather than trying this one again.
+void PortalConnectionTable::forgetUnusedSetUp() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (clients_.empty()) setUp_ = false;
 }
 
 void PortalConnectionTable::shutDown() {

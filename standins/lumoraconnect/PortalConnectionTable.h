@@ -15,13 +15,16 @@ public:
     static PortalConnectionTable& instance();
 
     int32_t setUp(const char* address);
-    // LC_NOT_SET_UP before setUp or after shutDown.
+    // LC_NOT_SET_UP before setUp, after shutDown, and after a log-on that could not reach the
+    // portal while no connection was logged on.
     int32_t logOn(const char* ticket, LC_HANDLE& handle);
     std::shared_ptr<PortalClient> find(LC_HANDLE handle);
     int32_t logOff(LC_HANDLE handle);
     void shutDown();
 
 private:
+    void forgetUnusedSetUp();
+
     std::mutex mutex_;
     bool setUp_ = false;
     std::string host_;

@@ -88,16 +88,18 @@ const LogOnCase kLogOnCases[] = {
     {"FirstTime", {LC_OK}, LC_OK, true, {"logon"}, {"ticket-1"}},
     {"NotSetUpThenSetUp", {LC_NOT_SET_UP, LC_OK}, LC_OK, true, {"logon", "setup", "logon"},
      {"ticket-1", "ticket-1"}},
-    // A failed log-on shuts the library down, so the next publication sets it up afresh.
-    {"NotSetUpAndSetUpFails", {LC_NOT_SET_UP}, LC_BAD_ARGUMENT, false,
-     {"logon", "setup", "shutdown"}, {"ticket-1"}},
+    // A failed log-on leaves the publisher not connected; only closing a connection shuts the
+    // library down, so nothing follows the last log-on.
+    {"NotSetUpAndSetUpFails", {LC_NOT_SET_UP}, LC_BAD_ARGUMENT, false, {"logon", "setup"}, {"ticket-1"}},
     {"TicketRefusedOnce", {LC_TICKET_REFUSED, LC_OK}, LC_OK, true, {"logon", "logon"},
      {"ticket-1", "ticket-2"}},
     {"TicketRefusedTwice", {LC_TICKET_REFUSED, LC_TICKET_REFUSED}, LC_OK, false,
-     {"logon", "logon", "shutdown"}, {"ticket-1", "ticket-2"}},
+     {"logon", "logon"}, {"ticket-1", "ticket-2"}},
     {"NotSetUpThenTicketRefused", {LC_NOT_SET_UP, LC_TICKET_REFUSED, LC_OK}, LC_OK, true,
      {"logon", "setup", "logon", "logon"}, {"ticket-1", "ticket-1", "ticket-2"}},
-    {"OtherFailure", {LC_CONNECT_FAILED}, LC_OK, false, {"logon", "shutdown"}, {"ticket-1"}},
+    {"OtherFailure", {LC_CONNECT_FAILED}, LC_OK, false, {"logon"}, {"ticket-1"}},
+    {"SetUpThenOtherFailure", {LC_NOT_SET_UP, LC_CONNECT_FAILED}, LC_OK, false, {"logon", "setup", "logon"},
+     {"ticket-1", "ticket-1"}},
 };
 
 class PortalLogOnTest : public ::testing::TestWithParam<LogOnCase> {};

@@ -59,18 +59,42 @@ TEST(PublishWithoutUi, FailureLeavesHostStringsAndReportsWhy) {
   EXPECT_EQ(portalAddress, "portal.example:8020");
 }
 
-// A portal answer without a result element fails the run without a text of its own: the
-// host still learns why, and a text its string held before the call is not taken for it.
-TEST(PublishWithoutUi, AnswerWithoutAResultStillReportsAFailureText) {
+// A portal answer without a result to judge fails the run and leaves the caller's error
+// text as it was, for the create request and for the describe request of a republish.
+TEST(PublishWithoutUi, AnswerWithoutAResultLeavesTheErrorTextAsItWas) {
+  struct Case {
+    const char* request;
+    const char* reply;
+  };
+  const Case cases[] = {
+      {"CreateNewsItem", "<Other/>"},
+      {"CreateNewsItem", "<Result><Standard_Result/></Result>"},
+      {"CreateNewsItem", "not XML at all"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply);
+    PortalScript script;
+    script.replies[c.request] = c.reply;
+    CString portalAddress, error = "left from an earlier call", newsItemId;
+    EXPECT_EQ(PublishWithoutUi("Sales", "", "Public/Sales", "reports:8010", &portalAddress,
+                               &FakeSaveReport, 3, "ann", "pw", &error, &newsItemId,
+                               script.Services()),
+              0);
+    EXPECT_EQ(error, "left from an earlier call");
+    EXPECT_EQ(newsItemId, "");
+  }
+}
+
+TEST(RepublishWithoutUi, DescribeReplyWithoutNewsItemLeavesTheErrorTextAsItWas) {
   PortalScript script;
-  script.replies["CreateNewsItem"] = "<Other/>";
-  CString portalAddress, error = "left from an earlier call", newsItemId;
-  EXPECT_EQ(PublishWithoutUi("Sales", "", "Public/Sales", "reports:8010", &portalAddress,
-                             &FakeSaveReport, 3, "ann", "pw", &error, &newsItemId,
-                             script.Services()),
+  script.replies["DescribeNewsItem"] = ResultReply("Success");
+  CString portalAddress, error = "left from an earlier call", newsItemId = "item-host";
+  EXPECT_EQ(RepublishWithoutUi("", "reports:8010", &portalAddress, &FakeSaveReport, 3, "ann", "pw",
+                               &error, &newsItemId, script.Services()),
             0);
-  EXPECT_EQ(error, "The portal's answer could not be read.");
-  EXPECT_EQ(newsItemId, "");
+  EXPECT_EQ(error, "left from an earlier call");
+  EXPECT_EQ(newsItemId, "item-host");
+  EXPECT_EQ(script.saves, 0);
 }
 
 TEST(PublishWithoutUi, FailedRollbackKeepsTheHostsId) {

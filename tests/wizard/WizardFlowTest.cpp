@@ -222,6 +222,24 @@ TEST_F(WizardFlowTest, OverwriteAfterAFailedNewItemUpdatesTheKnownItem) {
   EXPECT_EQ(newsItemId, "item-7");
 }
 
+// With neither radio button checked the page stores -1 as its choice, which Finish reads as
+// "create": the known item is not overwritten although the run had chosen to update it.
+TEST_F(WizardFlowTest, NeitherChoiceOnTheNewsBoxPageCreatesANewItem) {
+  KnowItem("item-7", "Portal name", "", "box-2");
+  driver.Next()
+      .Do([](CPropertySheet& sheet) {
+        ASSERT_TRUE(IsChecked(sheet, kOverwrite));
+        for (unsigned id : {kOverwrite, kCreateNew}) Button(sheet, id)->SetCheck(0);
+      })
+      .Finish();
+
+  EXPECT_EQ(Run(), 1);
+  const auto created = script.RequestsNamed("CreateNewsItem");
+  ASSERT_EQ(created.size(), 1u);
+  EXPECT_THAT(created[0], HasSubstr("<ParentId>box-2</ParentId>"));
+  EXPECT_EQ(newsItemId, "item-new");
+}
+
 TEST_F(WizardFlowTest, PublishFailureOnTheFirstPageKeepsFinishUsable) {
   KnowItem("item-7", "Portal name", "", "box-2");
   script.saveResult = false;
