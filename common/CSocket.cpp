@@ -1,7 +1,10 @@
 #include "common/CSocket.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include <sys/time.h>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -30,6 +33,16 @@ void setNoDelay(platform::SocketHandle handle) {
   const int on = 1;
   platform::setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // best effort
 }
+
+// The time-out of one socket option; 0 waits for ever.
+void setTimeoutOption(platform::SocketHandle handle, int option, std::int32_t ms) {
+  timeval value{};
+  value.tv_sec = ms / 1000;
+  value.tv_usec = (ms % 1000) * 1000;
+  platform::setsockopt(handle, SOL_SOCKET, option, &value, sizeof value);  // best effort
+}
+
+bool timedOut(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINPROGRESS; }
 
 }  // namespace
 
@@ -67,15 +80,63 @@ void CSocket::connect(std::uint16_t port) {
   address.sin_port = platform::hostToNetwork16(port);
   std::memcpy(&address.sin_addr, &host_->addresses.front(), platform::HostEntry::addressLength);
   static_assert(sizeof address == 16, "an internet socket address is 16 bytes");
+  // The send time-out bounds a blocking connect too; it then fails with EINPROGRESS.
+  if (connectTimeoutMs_ > 0) setTimeoutOption(handle_, SO_SNDTIMEO, connectTimeoutMs_);
   if (platform::connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (timedOut(platform::lastError())) {
+      throw CBRWebIOStreamException(TransportSocketFailed, ETIMEDOUT, SourceCSocket, LineConnectFailed);
+    }
     fail(TransportSocketFailed, LineConnectFailed);
   }
   setNoDelay(handle_);
+  applyExchangeBound();
   connected_ = 1;
+}
+
+void CSocket::applyExchangeBound() {
+  if (exchangeTimeoutMs_ > 0) {
+    setTimeoutOption(handle_, SO_RCVTIMEO, exchangeTimeoutMs_);
+    setTimeoutOption(handle_, SO_SNDTIMEO, exchangeTimeoutMs_);
+  } else if (connectTimeoutMs_ > 0) {
+    setTimeoutOption(handle_, SO_SNDTIMEO, 0);  // the connect's bound is not the sends'
+  }
+  waitBoundMs_ = exchangeTimeoutMs_;
+}
+
+void CSocket::setTimeouts(std::int32_t connectMs, std::int32_t exchangeMs) {
+  connectTimeoutMs_ = std::max(connectMs, 0);
+  exchangeTimeoutMs_ = std::max(exchangeMs, 0);
+}
+
+void CSocket::beginExchange() {
+  receivedInExchange_ = 0;
+  if (exchangeTimeoutMs_ == 0) return;
+  deadline_ = Clock::now() + std::chrono::milliseconds(exchangeTimeoutMs_);
+  setWaitBound(exchangeTimeoutMs_);  // a call only after an exchange that shortened it
+}
+
+void CSocket::setWaitBound(std::int32_t ms) {
+  if (ms == waitBoundMs_ || handle_ == platform::InvalidSocket) return;
+  setTimeoutOption(handle_, SO_RCVTIMEO, ms);
+  setTimeoutOption(handle_, SO_SNDTIMEO, ms);
+  waitBoundMs_ = ms;
+}
+
+void CSocket::limitWaitToDeadline(int code, int line) {
+  if (!deadline_) return;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Clock::now()).count();
+  if (left <= 0) failTimedOut(code, line);
+  if (left < waitBoundMs_) setWaitBound(static_cast<std::int32_t>(left));
+}
+
+void CSocket::failTimedOut(int code, int line) {
+  close();
+  throw CBRWebIOStreamException(code, ETIMEDOUT, SourceCSocket, line);
 }
 
 void CSocket::close() {
   connected_ = 0;
+  deadline_.reset();
   windowBegin_ = windowEnd_ = nullptr;
   if (handle_ != platform::InvalidSocket) {
     platform::shutdown(handle_, SHUT_RDWR);
@@ -85,9 +146,16 @@ void CSocket::close() {
 }
 
 std::uint32_t CSocket::receive(void* buffer, std::uint32_t count) {
+  limitWaitToDeadline(TransportReceiveFailed, LineReceiveFailed);
   const ssize_t got = platform::recv(handle_, buffer, count, 0);
   if (got == 0) throw CEndofStreamException(TransportEndOfStream, SourceCSocket, LinePeerClosed);
-  if (got < 0) fail(TransportReceiveFailed, LineReceiveFailed);
+  if (got < 0) {
+    if (waitBoundMs_ > 0 && timedOut(platform::lastError())) {
+      failTimedOut(TransportReceiveFailed, LineReceiveFailed);
+    }
+    fail(TransportReceiveFailed, LineReceiveFailed);
+  }
+  receivedInExchange_ += static_cast<std::uint64_t>(got);
   return static_cast<std::uint32_t>(got);
 }
 
@@ -111,9 +179,13 @@ void CSocket::write(const void* buffer, std::uint32_t count, std::uint32_t& writ
   written = count;
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   while (count != 0) {
+    limitWaitToDeadline(TransportSendFailed, LineSendFailed);
     const ssize_t n = platform::send(handle_, bytes, count, 0);
     if (n <= 0) {  // no progress on a non-empty send would loop for ever
       written = 0;
+      if (n < 0 && waitBoundMs_ > 0 && timedOut(platform::lastError())) {
+        failTimedOut(TransportSendFailed, LineSendFailed);
+      }
       fail(TransportSendFailed, LineSendFailed);
     }
     bytes += n;

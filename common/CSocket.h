@@ -22,7 +22,19 @@
 //   peer closed during a read    CEndofStreamException, 1055, 230
 //   recv fails                   1071, lastError, 234
 //   send fails                   1072, lastError, 252
+//
+// Deadlines (setTimeouts, all off by default: every wait is unbounded). A
+// connect that takes longer than its bound fails as connect does (1020, 124)
+// with ETIMEDOUT. Once connected, an exchange started with beginExchange gives
+// up when it has taken its bound, however slowly the bytes arrive: the recv or
+// send that would wait beyond it fails with ETIMEDOUT (1071, 234 or 1072, 252)
+// and the socket is closed first, so no late reply is ever read as the answer
+// to a later request. The bound is a receive and send time-out set once per
+// connection, shortened only when less time than that remains, and a clock
+// reading before each recv and send: no system call is added to an exchange
+// that keeps its time.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -54,6 +66,14 @@ class CSocket : public CIOStream {
   // nothing when already connected.
   void connect(std::uint16_t port);
 
+  // Bounds in milliseconds for the next connect and for each exchange on the
+  // connection it makes; 0 or less waits for ever.
+  void setTimeouts(std::int32_t connectMs, std::int32_t exchangeMs);
+  // Starts the clock of one exchange (a request written and its reply read).
+  void beginExchange();
+  // Bytes received since beginExchange.
+  std::uint64_t receivedInExchange() const { return receivedInExchange_; }
+
   bool connected() const { return connected_ != 0; }
   platform::SocketHandle handle() const { return handle_; }
   const platform::HostEntry* host() const { return host_ ? &*host_ : nullptr; }
@@ -61,11 +81,26 @@ class CSocket : public CIOStream {
   std::uint32_t buffered() const { return windowSize(); }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   std::uint32_t receive(void* buffer, std::uint32_t count);
+  // Before a recv or send of an exchange with a deadline: fails with ETIMEDOUT
+  // (code, line) when none of its time is left, and shortens the socket's
+  // time-out to what is left when that is less.
+  void limitWaitToDeadline(int code, int line);
+  [[noreturn]] void failTimedOut(int code, int line);
+  void applyExchangeBound();
+  void setWaitBound(std::int32_t ms);
 
   platform::SocketHandle handle_ = platform::InvalidSocket;
   std::optional<platform::HostEntry> host_;
   int connected_ = 0;
   // Received bytes not handed out yet are the read window over this buffer.
   std::unique_ptr<unsigned char[]> receiveBuffer_;
+
+  std::int32_t connectTimeoutMs_ = 0;
+  std::int32_t exchangeTimeoutMs_ = 0;
+  std::int32_t waitBoundMs_ = 0;  // the receive and send time-out the socket has now
+  std::optional<Clock::time_point> deadline_;
+  std::uint64_t receivedInExchange_ = 0;
 };

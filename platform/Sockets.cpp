@@ -1,8 +1,11 @@
 #include "platform/Sockets.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include <netdb.h>
+#include <sys/time.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <unistd.h>
@@ -51,15 +54,30 @@ SocketCalls makePosixCalls() {
   return calls;
 }
 
-// An interrupted connect goes on in the background; wait for it and fetch
-// its outcome instead of starting a second attempt.
+// The socket's send time-out in milliseconds, -1 (for ever) when it has none.
+int sendTimeoutMs(SocketHandle handle) {
+  timeval value{};
+  socklen_t length = sizeof value;
+  if (::getsockopt(handle, SOL_SOCKET, SO_SNDTIMEO, &value, &length) != 0) return -1;
+  const long long ms = static_cast<long long>(value.tv_sec) * 1000 + value.tv_usec / 1000;
+  return ms > 0 ? static_cast<int>(std::min<long long>(ms, INT_MAX)) : -1;
+}
+
+// An interrupted connect goes on in the background; wait for it (within the
+// socket's send time-out, which bounds a connect) and fetch its outcome
+// instead of starting a second attempt.
 int finishInterruptedConnect(SocketHandle handle) {
   pollfd p{handle, POLLOUT, 0};
+  const int timeoutMs = sendTimeoutMs(handle);
   int rc;
   do {
-    rc = ::poll(&p, 1, -1);
+    rc = ::poll(&p, 1, timeoutMs);
   } while (rc < 0 && errno == EINTR);
   if (rc < 0) return recordFailure();
+  if (rc == 0) {
+    tlsLastError = EINPROGRESS;  // as a connect that ran out of its send time-out
+    return SocketError;
+  }
   int error = 0;
   socklen_t length = sizeof error;
   if (::getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return recordFailure();
