@@ -1,5 +1,6 @@
 #include "admin/AdminSession.h"
 
+#include "admin/LastErrorText.h"
 #include "admin/ReplyData.h"
 #include "admin/ServerAddress.h"
 #include "admin/ServerConnection.h"
@@ -26,7 +27,11 @@ bool AdminSession::open(const char* serverAddress, const char* agentName) {
     close();
     connection_ = std::make_unique<ServerConnection>(agentName);
     const ServerAddress address(serverAddress);
-    return address.hasValidPort() && connection_->connect(address.host(), address.port());
+    if (!address.hasValidPort()) {
+        LastErrorText::set("port " + std::to_string(address.rejectedPort()) + " is outside 1..65535");
+        return false;
+    }
+    return connection_->connect(address.host(), address.port());
 }
 
 void AdminSession::close() {
@@ -57,6 +62,9 @@ std::int32_t AdminSession::runLoginDialogue(const LoginCredentials& credentials)
     BRMessage& loginReply = connection_->login(credentials.ticket, credentials.userId,
                                                credentials.password, credentials.oldPassword);
     if (loginReply.ErrorCode != 0) return loginReply.ErrorCode;
-    if (replyData(loginReply).getInteger("permission", 0) == 0) return ConnectionFailed;
+    if (replyData(loginReply).getInteger("permission", 0) == 0) {
+        LastErrorText::set("the report server granted this login no permission");
+        return ConnectionFailed;
+    }
     return loginReply.ErrorCode;
 }

@@ -5,6 +5,7 @@
 #include "admin/AdminSession.h"
 #include "admin/CommandWord.h"
 #include "admin/CurrentSession.h"
+#include "admin/ExportedCall.h"
 #include "admin/MirrorSet.h"
 #include "admin/ReplyData.h"
 #include "admin/RevisionGuardedUpdate.h"
@@ -19,6 +20,11 @@ namespace {
 // Shortest piece of a reference list that besAppendMR adds and besRemoveMR removes.
 constexpr std::size_t ShortestAppendedReference = 5;
 constexpr std::size_t ShortestRemovedReference = 7;
+
+std::int32_t noSession() {
+    LastErrorText::set("there is no current session; log in first");
+    return AdminSession::NoSession;
+}
 
 ServerConnection* currentConnection() {
     AdminSession* session = CurrentSession::get();
@@ -46,7 +52,7 @@ void editMirrors(AttributeTree& working, const char* references, std::size_t sho
 std::int32_t update(const char* objectPath, const RevisionGuardedUpdate::Change& change,
                     const AttributeTree* written = nullptr) {
     ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
+    if (!connection) return noSession();
     return RevisionGuardedUpdate(*connection, objectPath).run(change, written);
 }
 
@@ -56,120 +62,146 @@ extern "C" {
 
 std::int32_t besCreateObject(const char* cls, const char* name, const char* description,
                              const char* localSource, const char* mirrors) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    AttributeTree properties;
-    storeSetText(properties, "Name", name);
-    storeSetText(properties, "Description", description);
-    storeSetText(properties, "Class", cls);
-    storeSetText(properties, "LocalSource", localSource);
-    storeSetText(properties, "Mirrors", mirrors);
-    storeSetText(properties, "Lumora_URL", "");
-    return connection->createObject(name, properties).ErrorCode;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        AttributeTree properties;
+        storeSetText(properties, "Name", name);
+        storeSetText(properties, "Description", description);
+        storeSetText(properties, "Class", cls);
+        storeSetText(properties, "LocalSource", localSource);
+        storeSetText(properties, "Mirrors", mirrors);
+        storeSetText(properties, "Lumora_URL", "");
+        return connection->createObject(name, properties).ErrorCode;
+    });
 }
 
 std::int32_t besGetProperties(const char* objectPath, std::int32_t depth, std::int32_t thumbnail,
                               AttributeTree* tree) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    if (!tree) return AdminSession::MissingArgument;
-    BRMessage& reply = connection->getObject(objectPath, depth, thumbnail);
-    if (reply.ErrorCode != 0) return reply.ErrorCode;
-    const AttributeTree& description = replyData(reply);
-    if (tree->childCount() == 0) {
-        tree->assign(description);
-    } else {
-        AttributeTreeFiller filler(description);  // reads the reply, never changes it
-        tree->accept(filler, "", -1);
-    }
-    return AdminSession::Success;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        if (!tree) return AdminSession::MissingArgument;
+        BRMessage& reply = connection->getObject(objectPath, depth, thumbnail);
+        if (reply.ErrorCode != 0) return reply.ErrorCode;
+        const AttributeTree& description = replyData(reply);
+        if (tree->childCount() == 0) {
+            tree->assign(description);
+        } else {
+            AttributeTreeFiller filler(description);  // reads the reply, never changes it
+            tree->accept(filler, "", -1);
+        }
+        return AdminSession::Success;
+    });
 }
 
 std::int32_t besList(const char* objectPath, AttributeTree* tree) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    if (!tree) return AdminSession::MissingArgument;
-    BRMessage& reply = connection->getObject(objectPath, -1, 1);
-    if (reply.ErrorCode != 0) return reply.ErrorCode;
-    const AttributeTree* content = replyData(reply).getBranch("Content");
-    if (!content) throw NodeNotFoundException();  // a leaf "Content" is no folder content
-    tree->assign(*content);
-    return AdminSession::Success;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        if (!tree) return AdminSession::MissingArgument;
+        BRMessage& reply = connection->getObject(objectPath, -1, 1);
+        if (reply.ErrorCode != 0) return reply.ErrorCode;
+        const AttributeTree* content = replyData(reply).getBranch("Content");
+        if (!content) throw NodeNotFoundException();  // a leaf "Content" is no folder content
+        tree->assign(*content);
+        return AdminSession::Success;
+    });
 }
 
 std::int32_t besSetProperties(const char* objectPath, const AttributeTree* properties) {
-    if (!currentConnection()) return AdminSession::NoSession;
-    if (!properties) return AdminSession::MissingArgument;
-    return update(objectPath, [properties](AttributeTree& working) {
-        AttributeTreeMerger merger(working, 1);
-        // The merger only reads the visited tree; visiting needs a modifiable node.
-        merger.visit(const_cast<AttributeTree&>(*properties), nullptr);
+    return ExportedCall::run([&]() -> std::int32_t {
+        if (!currentConnection()) return noSession();
+        if (!properties) return AdminSession::MissingArgument;
+        return update(objectPath, [properties](AttributeTree& working) {
+            AttributeTreeMerger merger(working, 1);
+            // The merger only reads the visited tree; visiting needs a modifiable node.
+            merger.visit(const_cast<AttributeTree&>(*properties), nullptr);
+        });
     });
 }
 
 std::int32_t besResetProperties(const char* objectPath, const AttributeTree* value) {
-    if (!currentConnection()) return AdminSession::NoSession;
-    if (!value) return AdminSession::MissingArgument;
-    return update(objectPath, nullptr, value);
+    return ExportedCall::run([&]() -> std::int32_t {
+        if (!currentConnection()) return noSession();
+        if (!value) return AdminSession::MissingArgument;
+        return update(objectPath, nullptr, value);
+    });
 }
 
 __attribute__((alias("besResetProperties"))) std::int32_t besResetBelow(
     const char* objectPath, const AttributeTree* value);
 
 std::int32_t besRemovePath(const char* objectPath, std::int32_t) {
-    return update(objectPath,
-                  [](AttributeTree& working) { storeSetText(working, "Path", ""); });
+    return ExportedCall::run([&]() -> std::int32_t {
+        return update(objectPath,
+                      [](AttributeTree& working) { storeSetText(working, "Path", ""); });
+    });
 }
 
 std::int32_t besAppendMR(const char* objectPath, const char* references) {
-    return update(objectPath, [references](AttributeTree& working) {
-        editMirrors(working, references, ShortestAppendedReference,
-                    [](MirrorSet& set, const std::string& reference) { set.insert(reference); });
+    return ExportedCall::run([&]() -> std::int32_t {
+        return update(objectPath, [references](AttributeTree& working) {
+            editMirrors(working, references, ShortestAppendedReference,
+                        [](MirrorSet& set, const std::string& reference) { set.insert(reference); });
+        });
     });
 }
 
 std::int32_t besRemoveMR(const char* objectPath, const char* references) {
-    return update(objectPath, [references](AttributeTree& working) {
-        editMirrors(working, references, ShortestRemovedReference,
-                    [](MirrorSet& set, const std::string& reference) { set.erase(reference); });
+    return ExportedCall::run([&]() -> std::int32_t {
+        return update(objectPath, [references](AttributeTree& working) {
+            editMirrors(working, references, ShortestRemovedReference,
+                        [](MirrorSet& set, const std::string& reference) { set.erase(reference); });
+        });
     });
 }
 
 std::int32_t besEnableObject(const char* objectPath, const char* word) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    const std::int32_t command = CommandWord::number(word);
-    if (command == CommandWord::None) return AdminSession::MissingArgument;
-    RevisionGuardedUpdate object(*connection, objectPath);
-    const std::int32_t readResult = object.read();
-    if (readResult != AdminSession::Success) return readResult;
-    std::string revision;
-    if (!object.revision(revision)) return AdminSession::NoRevision;
-    return connection->commandObject(objectPath, revision.c_str(), command).ErrorCode;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        const std::int32_t command = CommandWord::number(word);
+        if (command == CommandWord::None) return AdminSession::MissingArgument;
+        RevisionGuardedUpdate object(*connection, objectPath);
+        const std::int32_t readResult = object.read();
+        if (readResult != AdminSession::Success) return readResult;
+        std::string revision;
+        if (!object.revision(revision)) return AdminSession::NoRevision;
+        return connection->commandObject(objectPath, revision.c_str(), command).ErrorCode;
+    });
 }
 
 std::int32_t besCopyObject(const char* objectPath, const char* newName) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    return connection->copyObject(objectPath, newName).ErrorCode;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        return connection->copyObject(objectPath, newName).ErrorCode;
+    });
 }
 
 std::int32_t besMoveObject(const char* objectPath, const char* newName) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    return connection->moveObject(objectPath, newName).ErrorCode;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        return connection->moveObject(objectPath, newName).ErrorCode;
+    });
 }
 
 std::int32_t besRemoveObject(const char* objectPath) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    return connection->removeObject(objectPath, 0).ErrorCode;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        return connection->removeObject(objectPath, 0).ErrorCode;
+    });
 }
 
 std::int32_t besRemoveFolder(const char* objectPath) {
-    ServerConnection* connection = currentConnection();
-    if (!connection) return AdminSession::NoSession;
-    return connection->removeObject(objectPath, 1).ErrorCode;
+    return ExportedCall::run([&]() -> std::int32_t {
+        ServerConnection* connection = currentConnection();
+        if (!connection) return noSession();
+        return connection->removeObject(objectPath, 1).ErrorCode;
+    });
 }
 
 }  // extern "C"

@@ -34,6 +34,7 @@ ServerAddress::ServerAddress(const char* text) {
     if (value == 0) return;  // default port
     if (value < 1 || value > 65535) {
         validPort_ = false;
+        rejectedPort_ = value;
         return;
     }
     port_ = static_cast<std::uint16_t>(value);

@@ -17,9 +17,12 @@ public:
     // Meaningful only when hasValidPort().
     std::uint16_t port() const { return port_; }
     bool hasValidPort() const { return validPort_; }
+    // The port value read when it is outside 1..65535.
+    long long rejectedPort() const { return rejectedPort_; }
 
 private:
     std::string host_;
     std::uint16_t port_ = DefaultPort;
     bool validPort_ = true;
+    long long rejectedPort_ = 0;
 };

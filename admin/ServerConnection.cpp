@@ -1,5 +1,10 @@
 #include "admin/ServerConnection.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "admin/ClientTimeouts.h"
+#include "admin/LastErrorText.h"
 #include "common/AttributeTree.h"
 #include "common/CBRWebIOStreamException.h"
 #include "common/CSocket.h"
@@ -28,13 +33,62 @@ ServerConnection::~ServerConnection() = default;
 
 bool ServerConnection::connect(const std::string& host, std::uint16_t port) {
     if (!socket_) socket_ = std::make_unique<CSocket>();
+    host_ = host;
+    endpoint_ = host + ":" + std::to_string(port);
+    socket_->setTimeouts(ClientTimeouts::connectMs(), ClientTimeouts::exchangeMs());
     try {
         socket_->resolve(host.c_str());
         socket_->connect(port);
         socket_->writeAll(Preamble, sizeof Preamble);
         return true;
-    } catch (const CBRWebIOStreamException&) {
+    } catch (const CBRWebIOStreamException& failure) {
+        LastErrorText::set(connectFailureText(failure));
         return false;
+    }
+}
+
+std::string ServerConnection::connectFailureText(const CBRWebIOStreamException& failure) const {
+    const int error = failure.systemError;
+    if (failure.code == TransportHostNotFound) return "no such host '" + host_ + "'";
+    if (failure.code == TransportSendFailed) return exchangeFailureText(failure);
+    switch (error) {
+        case ECONNREFUSED:
+            return "connection refused by " + endpoint_;
+        case ETIMEDOUT:
+            return "no connection to " + endpoint_ + " within " +
+                   LastErrorText::seconds(ClientTimeouts::connectMs());
+        case ENETUNREACH:
+        case EHOSTUNREACH:
+            return "no route to " + endpoint_;
+        default:
+            return "cannot connect to " + endpoint_ + ": " + std::strerror(error);
+    }
+}
+
+std::string ServerConnection::exchangeFailureText(const CBRWebIOStreamException& failure) const {
+    const int error = failure.systemError;
+    const bool timedOut = error == ETIMEDOUT && failure.code != 0;
+    if (timedOut && failure.code == TransportReceiveFailed) {
+        return "no reply from " + endpoint_ + " within " + LastErrorText::seconds(ClientTimeouts::exchangeMs());
+    }
+    if (timedOut) {
+        return endpoint_ + " took no request within " + LastErrorText::seconds(ClientTimeouts::exchangeMs());
+    }
+    switch (failure.code) {
+        case 0:  // end of stream
+            return socket_ && socket_->receivedInExchange() > 0
+                       ? "the server closed the connection in the middle of its reply"
+                       : "the server at " + endpoint_ + " closed the connection without replying";
+        case TransportBadTreeFormat:
+            return "the reply from " + endpoint_ + " is not a report server message";
+        case TransportReceiveFailed:
+            return "receiving from " + endpoint_ + " failed: " + std::strerror(error);
+        case TransportSendFailed:
+            return error == EPIPE || error == ECONNRESET
+                       ? "the server at " + endpoint_ + " closed the connection"
+                       : "sending to " + endpoint_ + " failed: " + std::strerror(error);
+        default:
+            return LastErrorText::describeException(failure);
     }
 }
 
@@ -51,8 +105,14 @@ AttributeTree& ServerConnection::beginRequest(std::int32_t messageType) {
 
 BRMessage& ServerConnection::exchange(int selective) {
     if (!socket_) throw CBRWebIOStreamException(TransportSocketFailed, 0, SourceCSocket, 115);
-    message_.send(*socket_, selective);
-    message_.receive(*socket_);
+    socket_->beginExchange();
+    try {
+        message_.send(*socket_, selective);
+        message_.receive(*socket_);
+    } catch (const CBRWebIOStreamException& failure) {
+        LastErrorText::set(exchangeFailureText(failure));
+        throw;
+    }
     return message_;
 }
 

@@ -15,6 +15,7 @@
 #include "common/BRMessage.h"
 
 class AttributeTree;
+class CBRWebIOStreamException;
 class CSocket;
 
 class ServerConnection {
@@ -40,8 +41,9 @@ public:
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
-    // Resolves host, connects to port and writes the preamble 00 00 00 09. False when any of
-    // these fails (the socket stays with the connection); never throws a transport failure.
+    // Resolves host, connects to port and writes the preamble 00 00 00 09, within the bounds of
+    // ClientTimeouts. False when any of these fails (the socket stays with the connection), with
+    // the reason in LastErrorText; never throws a transport failure.
     bool connect(const std::string& host, std::uint16_t port);
     // Closes the socket, if any.
     void disconnect();
@@ -78,10 +80,16 @@ public:
 private:
     // Clears the message and readies its data branch for a request of the given type.
     AttributeTree& beginRequest(std::int32_t messageType);
+    // Sends the message and reads the reply into it within the exchange bound; a transport
+    // failure records its reason in LastErrorText and passes on.
     BRMessage& exchange(int selective);
+    std::string connectFailureText(const CBRWebIOStreamException& failure) const;
+    std::string exchangeFailureText(const CBRWebIOStreamException& failure) const;
     BRMessage& moveOrCopy(Operation operation, const char* object, const char* newName);
 
     BRMessage message_;
     std::unique_ptr<CSocket> socket_;
     std::string agentName_;
+    std::string host_;
+    std::string endpoint_;  // "host:port" as connected, for the failure texts
 };

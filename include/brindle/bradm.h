@@ -1,8 +1,12 @@
 #pragma once
 // libbradm.so: the client library of the Brindle report server.
 //
-// A flat interface with C linkage for C++ hosts. Every function serves one call at a time from
-// the host's thread; nothing here is thread-safe.
+// A flat interface with C linkage for C++ hosts. The interface serves one call at a time from
+// the host's thread. Calls made from several threads at once are queued on one lock, so they
+// cannot corrupt the one current session, but they still share it.
+//
+// Waits on the network are unbounded unless the host sets bounds with besSetTimeouts; the reason
+// for the last failure of a call in this thread is one line of text from besGetLastErrorText.
 //
 // Return codes (32-bit signed):
 //   0     success (the server's ErrorCode 0)
@@ -62,6 +66,25 @@ BRINDLE_EXPORT std::int32_t besLoginUserPassword(const char* server, const char*
                                                  const char* password);
 // Closes and drops the current session, if any. Sends nothing.
 BRINDLE_EXPORT void besLogout(void);
+
+// --- Deadlines and failure reasons -------------------------------------------------------------
+
+// Bounds, for every connection made after this call in the process, the wait for the connection
+// (connectMs) and for each exchange once connected (ioMs: writing the request and reading its
+// whole reply, however slowly its bytes arrive), in milliseconds. 0 (the default) waits for
+// ever; negative values count as 0. A connect that runs out of time fails as any connection
+// does (4). An exchange that runs out of time raises CBRWebIOStreamException with the system
+// error ETIMEDOUT (code 1071 at common\CSocket:234 while receiving, 1072 at :252 while
+// sending), and its connection is closed, so a late reply is never taken for the next one.
+BRINDLE_EXPORT void besSetTimeouts(std::int32_t connectMs, std::int32_t ioMs);
+// The reason for the last failure of a bes* call in this thread, one line for people: for
+// example "connection refused by 127.0.0.1:8010", "no such host 'reports.example'",
+// "port 70000 is outside 1..65535", "no reply from 127.0.0.1:8010 within 30 s", "the server
+// closed the connection in the middle of its reply", or the message library's text for a
+// server's ErrorCode. Empty after a call that succeeded (this function and besSetTimeouts leave
+// it as it is). Written with its NUL within capacity: 0; 1 when it does not fit (text
+// unchanged); 3 for a null text or a capacity below 1.
+BRINDLE_EXPORT std::int32_t besGetLastErrorText(char* text, std::int32_t capacity);
 
 // --- Publishing (per call, except besBulkPublish) ----------------------------------------------
 

@@ -20,7 +20,7 @@ const std::set<std::string> exportedFunctions = {
     "besAppendMR",        "besCopyObject",      "besEnableObject",      "besGetProperties",
     "besList",            "besMoveObject",      "besRemoveObject",      "besRemoveFolder",
     "besRemovePath",      "besRemoveMR",        "besResetBelow",        "besResetProperties",
-    "besSetProperties",
+    "besSetProperties",   "besSetTimeouts",     "besGetLastErrorText",
 };
 
 const std::vector<std::string> exportedClasses = {
