@@ -30,11 +30,10 @@
 // send that would wait beyond it fails with ETIMEDOUT (1071, 234 or 1072, 252)
 // and the socket is closed first, so no late reply is ever read as the answer
 // to a later request. The bound is a receive and send time-out set once per
-// connection, shortened only when less time than that remains, and a clock
-// reading before each recv and send: no system call is added to an exchange
-// that keeps its time.
+// connection, shortened only in an exchange that has used a tenth of its time,
+// and a reading of the coarse clock before each recv and send: no system call
+// is added to an exchange that keeps its time.
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -81,8 +80,6 @@ class CSocket : public CIOStream {
   std::uint32_t buffered() const { return windowSize(); }
 
  private:
-  using Clock = std::chrono::steady_clock;
-
   std::uint32_t receive(void* buffer, std::uint32_t count);
   // Before a recv or send of an exchange with a deadline: fails with ETIMEDOUT
   // (code, line) when none of its time is left, and shortens the socket's
@@ -101,6 +98,6 @@ class CSocket : public CIOStream {
   std::int32_t connectTimeoutMs_ = 0;
   std::int32_t exchangeTimeoutMs_ = 0;
   std::int32_t waitBoundMs_ = 0;  // the receive and send time-out the socket has now
-  std::optional<Clock::time_point> deadline_;
+  std::int64_t deadlineMs_ = -1;  // on the coarse monotonic clock; -1: none
   std::uint64_t receivedInExchange_ = 0;
 };
