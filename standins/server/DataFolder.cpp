@@ -81,8 +81,13 @@ bool DataFolder::readAnyFile(const std::string& path, std::string& bytes, std::s
         error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
+    return readDescriptor(fd.get(), path, bytes, error, maxSize);
+}
+
+bool DataFolder::readDescriptor(int fd, const std::string& path, std::string& bytes, std::string& error,
+                                std::size_t maxSize) {
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = path + " is not a file";
         return false;
     }
@@ -94,7 +99,7 @@ bool DataFolder::readAnyFile(const std::string& path, std::string& bytes, std::s
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char chunk[65536];
     for (;;) {
-        ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             error = "cannot read " + path + ": " + std::strerror(errno);

@@ -34,6 +34,9 @@ public:
 
     // Reads any file given by its path (a report to publish), at most maxSize bytes.
     static bool readAnyFile(const std::string& path, std::string& bytes, std::string& error, std::size_t maxSize);
+    // The same from a descriptor already open (path names it in messages).
+    static bool readDescriptor(int fd, const std::string& path, std::string& bytes, std::string& error,
+                               std::size_t maxSize);
 
 private:
     bool writeAtomically(const std::string& target, const std::string& bytes, std::string& error) const;

@@ -232,7 +232,17 @@ ReportService::Outcome ReportService::publish(std::int32_t type, const Attribute
     if (!textField(data, "brx", file) || file.empty()) return {ErrorBadRequest, "No report file (\"brx\") given."};
 
     std::string bytes, error;
-    if (!DataFolder::readAnyFile(file, bytes, error, MaxReportSize)) return {ErrorFileUnreadable, error};
+    UniqueFd report;
+    switch (settings_.roots->open(file, report, error)) {
+        case PublishRoots::Verdict::Outside:
+            return {ErrorOutsidePublishRoots, "The report file is outside the folders this server publishes from."};
+        case PublishRoots::Verdict::Unreadable:
+            return {ErrorFileUnreadable, error};
+        case PublishRoots::Verdict::Opened:
+            break;
+    }
+    if (!DataFolder::readDescriptor(report.get(), file, bytes, error, MaxReportSize))
+        return {ErrorFileUnreadable, error};
 
     bool portal = type == PublishPortalReport;
     textField(data, portal ? "content" : "url", given);

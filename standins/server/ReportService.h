@@ -24,6 +24,7 @@
 #include "standins/common/UserDirectory.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/ObjectStore.h"
+#include "standins/server/PublishRoots.h"
 #include "standins/server/TcpServer.h"
 
 class BRMessage;
@@ -36,6 +37,7 @@ public:
         bool secured = false;
         const UserDirectory* users = nullptr;
         std::int64_t ticketMaxAge = -1;
+        const PublishRoots* roots = nullptr;  // where reports may be read from
     };
     static constexpr int IdleTimeoutMs = 5 * 60 * 1000;
     static constexpr std::size_t MaxReportSize = 64 * 1024 * 1024;

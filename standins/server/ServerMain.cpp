@@ -37,6 +37,12 @@ bool ServerMain::start(std::string& error) {
 
     if (!folder_.open(options_.dataFolder, error)) return false;
     if (!options_.usersFile.empty() && !users_.loadFile(options_.usersFile, error)) return false;
+    std::vector<std::string> roots = options_.publishRoots;
+    if (roots.empty()) roots.push_back(PublishRoots::defaultFolder());
+    if (!publishRoots_.setFolders(roots, error)) return false;
+    // The server's own files are never published, even from inside a root.
+    publishRoots_.exclude(folder_.path());
+    if (!options_.usersFile.empty()) publishRoots_.exclude(options_.usersFile);
     if (!portalStore_.open(folder_, error)) return false;
 
     std::int64_t maxAge = options_.ticketLifetime;
@@ -54,6 +60,7 @@ bool ServerMain::start(std::string& error) {
     settings.secured = !options_.usersFile.empty();
     settings.users = &users_;
     settings.ticketMaxAge = maxAge;
+    settings.roots = &publishRoots_;
     report_ = std::make_unique<ReportService>(objectStore_, folder_, settings);
     if (!report_->listen(options_.host, options_.reportPort, error)) return false;
 
@@ -80,15 +87,18 @@ std::uint16_t ServerMain::portalPort() const { return http_ ? http_->port() : 0;
 
 int ServerMain::run(int argc, char** argv) {
     ServerOptions options;
+    std::string output;
+    switch (options.parse(argc, argv, output)) {
+        case ServerOptions::Parsed::Failed:
+            std::cerr << "brindle-server: " << output;
+            return 2;
+        case ServerOptions::Parsed::Done:
+            std::cout << output;
+            return 0;
+        case ServerOptions::Parsed::Run:
+            break;
+    }
     std::string error;
-    if (!options.parse(argc, argv, error)) {
-        std::cerr << "brindle-server: " << error << "\n" << ServerOptions::usage();
-        return 2;
-    }
-    if (options.help) {
-        std::cout << ServerOptions::usage();
-        return 0;
-    }
     ServerMain server(options);
     if (!server.start(error)) {
         std::cerr << "brindle-server: " << error << "\n";

@@ -10,6 +10,7 @@
 #include "standins/server/ObjectStore.h"
 #include "standins/server/PortalService.h"
 #include "standins/server/PortalStore.h"
+#include "standins/server/PublishRoots.h"
 #include "standins/server/ReportService.h"
 #include "standins/server/ServerOptions.h"
 
@@ -33,6 +34,7 @@ private:
     ServerOptions options_;
     DataFolder folder_;
     UserDirectory users_;
+    PublishRoots publishRoots_;
     PortalStore portalStore_;
     ObjectStore objectStore_;
     std::unique_ptr<PortalService> portal_;
