@@ -100,8 +100,9 @@ std::string parentPath(const std::string& fullName) {
 
 }  // namespace
 
-PortalService::PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge)
-    : store_(store), folder_(folder), ticketMaxAge_(ticketMaxAge) {}
+PortalService::PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge,
+                             const KeyedChecksum::Key& ticketKey)
+    : store_(store), folder_(folder), ticketMaxAge_(ticketMaxAge), ticketKey_(ticketKey) {}
 
 std::map<std::string, std::string> PortalService::queryParameters(const std::string& target) {
     std::map<std::string, std::string> params;
@@ -141,7 +142,7 @@ bool PortalService::checkTicket(const HttpMessage& request, std::string& user, s
         message = "No ticket was sent.";
         return false;
     }
-    auto ticket = Ticket::decode(*text);
+    auto ticket = Ticket::decode(*text, ticketKey_);
     if (!ticket) {
         message = "The ticket is not valid.";
         return false;

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "standins/common/KeyedChecksum.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/HttpServer.h"
 #include "standins/server/PortalStore.h"
@@ -20,7 +21,8 @@ class PortalService {
 public:
     // ticketMaxAge: seconds after its issue that a ticket is still accepted (-1: until the
     // ticket's own expiry).
-    PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge);
+    PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge,
+                  const KeyedChecksum::Key& ticketKey);
 
     HttpResponse handle(const HttpMessage& request);
 
@@ -42,4 +44,5 @@ private:
     PortalStore& store_;
     const DataFolder& folder_;
     std::int64_t ticketMaxAge_;
+    KeyedChecksum::Key ticketKey_;
 };

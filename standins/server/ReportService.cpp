@@ -31,10 +31,6 @@ enum Operation : std::int32_t {
     PublishPortalReport = 113,
 };
 
-bool needsLogin(std::int32_t type) {
-    return type != GetObject && type != PublishReport && type != PublishPortalReport;
-}
-
 // A text field of the request; false when missing or not a text.
 bool textField(const AttributeTree& data, const char* name, std::string& value) {
     const char* text = data.findText(name);
@@ -108,7 +104,7 @@ ReportService::Outcome ReportService::answer(BRMessage& request, bool headerVali
     if (request.MessageType != OperationMessage)
         return {ErrorBadRequest, "Unknown message type " + std::to_string(request.MessageType) + "."};
     std::int32_t type = data->getInteger("type", 0);
-    if (settings_.secured && needsLogin(type)) {
+    if (settings_.secured) {
         if (!session.loggedIn) return {ErrorNotLoggedIn, "Log in first: this server is secured."};
         if (request.SecurityDescriptor != session.securityDescriptor)
             return {ErrorNotLoggedIn, "The request carries another SecurityDescriptor than the login gave."};
@@ -148,7 +144,7 @@ ReportService::Outcome ReportService::loginDialogue(const AttributeTree& data, S
 ReportService::Outcome ReportService::checkCredentials(const AttributeTree& data, std::string& user) const {
     std::string ticketText, userId, password;
     if (textField(data, "ticket", ticketText)) {
-        auto ticket = Ticket::decode(ticketText);
+        auto ticket = Ticket::decode(ticketText, settings_.ticketKey);
         if (!ticket) return {ErrorLoginRefused, "The ticket is not valid."};
         if (!ticket->validAt(static_cast<std::int64_t>(std::time(nullptr)), settings_.ticketMaxAge))
             return {ErrorLoginRefused, "The ticket has expired."};

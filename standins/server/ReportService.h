@@ -14,13 +14,13 @@
 // "permission" 1 and the user, and its header a SecurityDescriptor that later requests must
 // carry.
 //
-// Operations (message type 4, "type" 100-107, 111, 113). On a secured server the ones that
-// change objects (101-106, 111) need the login; reading (100) and publishing (107, 113) do
-// not, because the client's per-call sessions connect without one.
+// Operations (message type 4, "type" 100-107, 111, 113). On a secured server every one of them
+// needs the login (and its SecurityDescriptor); only the login dialogue is answered without.
 #include <cstdint>
 #include <string>
 
 #include "common/AttributeTree.h"
+#include "standins/common/KeyedChecksum.h"
 #include "standins/common/UserDirectory.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/ObjectStore.h"
@@ -38,6 +38,7 @@ public:
         const UserDirectory* users = nullptr;
         std::int64_t ticketMaxAge = -1;
         const PublishRoots* roots = nullptr;  // where reports may be read from
+        KeyedChecksum::Key ticketKey{};       // what tickets must be sealed with
     };
     static constexpr int IdleTimeoutMs = 5 * 60 * 1000;
     static constexpr std::size_t MaxReportSize = 64 * 1024 * 1024;

@@ -5,6 +5,8 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "standins/common/TicketKey.h"
+
 namespace {
 
 sigset_t stopSignals() {
@@ -43,10 +45,13 @@ bool ServerMain::start(std::string& error) {
     // The server's own files are never published, even from inside a root.
     publishRoots_.exclude(folder_.path());
     if (!options_.usersFile.empty()) publishRoots_.exclude(options_.usersFile);
+    std::string keyFile = TicketKey::pathFor(options_.usersFile);
+    if (!TicketKey::loadOrCreate(keyFile, ticketKey_, error)) return false;
+    publishRoots_.exclude(keyFile);
     if (!portalStore_.open(folder_, error)) return false;
 
     std::int64_t maxAge = options_.ticketLifetime;
-    portal_ = std::make_unique<PortalService>(portalStore_, folder_, maxAge);
+    portal_ = std::make_unique<PortalService>(portalStore_, folder_, maxAge, ticketKey_);
     http_ = std::make_unique<HttpServer>([this](const HttpMessage& r) { return portal_->handle(r); });
     if (!http_->listen(options_.host, options_.portalPort, error)) return false;
 
@@ -61,6 +66,7 @@ bool ServerMain::start(std::string& error) {
     settings.users = &users_;
     settings.ticketMaxAge = maxAge;
     settings.roots = &publishRoots_;
+    settings.ticketKey = ticketKey_;
     report_ = std::make_unique<ReportService>(objectStore_, folder_, settings);
     if (!report_->listen(options_.host, options_.reportPort, error)) return false;
 

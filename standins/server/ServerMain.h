@@ -1,6 +1,6 @@
 #pragma once
-// brindle-server as a whole: opens the data folder, loads the users, starts the portal and the
-// report server, announces their ports and runs until SIGINT or SIGTERM.
+// brindle-server as a whole: opens the data folder, loads the users and the ticket key, starts
+// the portal and the report server, announces their ports and runs until SIGINT or SIGTERM.
 #include <memory>
 #include <string>
 
@@ -35,6 +35,7 @@ private:
     DataFolder folder_;
     UserDirectory users_;
     PublishRoots publishRoots_;
+    KeyedChecksum::Key ticketKey_{};
     PortalStore portalStore_;
     ObjectStore objectStore_;
     std::unique_ptr<PortalService> portal_;
