@@ -7,6 +7,7 @@
 #include "common/BRMessage.h"
 #include "common/CBRWebIOStreamException.h"
 #include "common/CEndofStreamException.h"
+#include "standins/common/ConnectionDeadline.h"
 #include "standins/common/NetIo.h"
 #include "standins/common/Ticket.h"
 #include "standins/server/PortalService.h"
@@ -59,19 +60,19 @@ std::string contentOfUrl(const std::string& url) {
 
 ReportService::ReportService(ObjectStore& store, const DataFolder& folder, Settings settings)
     : store_(store), folder_(folder), settings_(std::move(settings)),
-      tcp_("report", [this](int fd) { serveConnection(fd); }) {}
+      tcp_("report", [this](int fd) { serveConnection(fd); }, settings_.maxConnections) {}
 
 void ReportService::serveConnection(int fd) {
-    netio::setTimeouts(fd, IdleTimeoutMs);
     netio::setNoDelay(fd);
-    SocketStream stream(fd);
+    ConnectionDeadline deadline(settings_.idleTimeoutMs, settings_.requestTimeoutMs);
+    SocketStream stream(fd, deadline, settings_.budget);
     Session session;
     BRMessage request;
     BRMessage reply;
     try {
         if (stream.readU32() != Preamble) return;
         for (;;) {
-            stream.resetBudget();
+            stream.startMessage();
             bool headerValid = true;
             try {
                 request.receive(stream);
@@ -91,7 +92,24 @@ void ReportService::serveConnection(int fd) {
             reply.send(stream, 0);
         }
     } catch (const CBRWebIOStreamException&) {
-        // The peer went away, timed out or sent something that is not a document.
+        // The peer went away, timed out or sent something that is not a document; or the
+        // server's memory for requests is spent, which the client is told before it is cut off.
+        if (stream.budgetSpent()) refuseBusy(stream, session);
+    }
+}
+
+void ReportService::refuseBusy(SocketStream& stream, const Session& session) {
+    try {
+        BRMessage reply;
+        reply.MessageType = OperationMessage;
+        reply.ErrorCode = ErrorServerBusy;
+        reply.Agent = AgentName;
+        reply.ProtocolVersion = 1;
+        reply.SecurityDescriptor = session.securityDescriptor;
+        reply.dataBranch()->setText("ErrorText", "The server's memory for requests is used up; try again later.");
+        reply.send(stream, 0);
+    } catch (const CBRWebIOStreamException&) {
+        // The client is gone already.
     }
 }
 

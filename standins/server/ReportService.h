@@ -4,7 +4,10 @@
 // A connection starts with the preamble 00 00 00 09 (anything else closes it); then each
 // request message (header and data documents) is answered by one reply message, assembled in
 // memory and written with one send. A request that cannot be read in step (a broken document)
-// closes the connection; any other bad request gets an error reply (ServerErrors.h).
+// closes the connection; any other bad request gets an error reply (ServerErrors.h). A
+// connection is closed when it stays idle past the idle time, when a request does not arrive
+// whole within the request time, and (after an ErrorServerBusy reply) when the server's budget
+// for requests in flight cannot hold the bytes it sends.
 //
 // Login dialogue (message type 2). The pre-login reply holds "Mode" ("password" when the
 // server has users, else "none"), "Secured" (1 or 0), "ServerNamespace" and "ACL" (""). The
@@ -21,6 +24,7 @@
 
 #include "common/AttributeTree.h"
 #include "standins/common/KeyedChecksum.h"
+#include "standins/common/RequestBudget.h"
 #include "standins/common/UserDirectory.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/ObjectStore.h"
@@ -28,6 +32,7 @@
 #include "standins/server/TcpServer.h"
 
 class BRMessage;
+class SocketStream;
 
 class ReportService {
 public:
@@ -39,8 +44,11 @@ public:
         std::int64_t ticketMaxAge = -1;
         const PublishRoots* roots = nullptr;  // where reports may be read from
         KeyedChecksum::Key ticketKey{};       // what tickets must be sealed with
+        int idleTimeoutMs = 300 * 1000;       // a connection with no request under way
+        int requestTimeoutMs = 30 * 1000;     // a whole request from its first byte
+        std::size_t maxConnections = 1024;
+        RequestBudget* budget = nullptr;      // memory for requests in flight (none: unbounded)
     };
-    static constexpr int IdleTimeoutMs = 5 * 60 * 1000;
     static constexpr std::size_t MaxReportSize = 64 * 1024 * 1024;
     static constexpr const char* AgentName = "brindle-server";
 
@@ -72,6 +80,8 @@ private:
     Outcome checkCredentials(const AttributeTree& data, std::string& user) const;
     Outcome operation(std::int32_t type, const AttributeTree& data, AttributeTree& reply);
     Outcome publish(std::int32_t type, const AttributeTree& data, AttributeTree& reply);
+    // Answers ErrorServerBusy before the connection is closed.
+    static void refuseBusy(SocketStream& stream, const Session& session);
 
     ObjectStore& store_;
     const DataFolder& folder_;

@@ -51,8 +51,14 @@ bool ServerMain::start(std::string& error) {
     if (!portalStore_.open(folder_, error)) return false;
 
     std::int64_t maxAge = options_.ticketLifetime;
+    budget_ = std::make_unique<RequestBudget>(options_.maxRequestBytes);
     portal_ = std::make_unique<PortalService>(portalStore_, folder_, maxAge, ticketKey_);
-    http_ = std::make_unique<HttpServer>([this](const HttpMessage& r) { return portal_->handle(r); });
+    HttpServer::Limits limits;
+    limits.idleTimeoutMs = options_.idleTimeoutMs;
+    limits.requestTimeoutMs = options_.requestTimeoutMs;
+    limits.maxConnections = options_.maxConnections;
+    limits.budget = budget_.get();
+    http_ = std::make_unique<HttpServer>([this](const HttpMessage& r) { return portal_->handle(r); }, limits);
     if (!http_->listen(options_.host, options_.portalPort, error)) return false;
 
     std::string host = publicHost(options_.host);
@@ -67,6 +73,10 @@ bool ServerMain::start(std::string& error) {
     settings.ticketMaxAge = maxAge;
     settings.roots = &publishRoots_;
     settings.ticketKey = ticketKey_;
+    settings.idleTimeoutMs = options_.idleTimeoutMs;
+    settings.requestTimeoutMs = options_.requestTimeoutMs;
+    settings.maxConnections = options_.maxConnections;
+    settings.budget = budget_.get();
     report_ = std::make_unique<ReportService>(objectStore_, folder_, settings);
     if (!report_->listen(options_.host, options_.reportPort, error)) return false;
 

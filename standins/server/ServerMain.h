@@ -36,6 +36,7 @@ private:
     UserDirectory users_;
     PublishRoots publishRoots_;
     KeyedChecksum::Key ticketKey_{};
+    std::unique_ptr<RequestBudget> budget_;  // shared by both ports; outlives their connections
     PortalStore portalStore_;
     ObjectStore objectStore_;
     std::unique_ptr<PortalService> portal_;

@@ -1,6 +1,7 @@
 #include "standins/server/TcpServer.h"
 
 #include <cerrno>
+#include <system_error>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -37,7 +38,6 @@ void TcpServer::stop() {
         for (Worker& w : workers_)
             if (w.fd >= 0) ::shutdown(w.fd, SHUT_RDWR);
     }
-    slotFree_.notify_all();
     if (wakeWrite_) {
         char c = 1;
         [[maybe_unused]] ssize_t n = ::write(wakeWrite_.get(), &c, 1);
@@ -73,7 +73,6 @@ void TcpServer::acceptLoop() {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             reapFinished(lock);
-            slotFree_.wait(lock, [this] { return stopping_ || active_ < maxConnections_; });
             if (stopping_) return;
         }
         pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {wakeRead_.get(), POLLIN, 0}};
@@ -89,11 +88,22 @@ void TcpServer::acceptLoop() {
             ::close(fd);
             return;
         }
+        if (active_ >= maxConnections_) {
+            ::close(fd);  // over the cap: refused at once rather than left waiting
+            continue;
+        }
         workers_.emplace_back();
         Worker* worker = &workers_.back();
         worker->fd = fd;
         ++active_;
-        worker->thread = std::thread([this, worker, fd] { serve(worker, fd); });
+        try {
+            worker->thread = std::thread([this, worker, fd] { serve(worker, fd); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this connection is refused, the others go on.
+            ::close(fd);
+            workers_.pop_back();
+            --active_;
+        }
     }
 }
 
@@ -108,5 +118,4 @@ void TcpServer::serve(Worker* worker, int fd) {
     worker->fd = -1;
     worker->done = true;
     --active_;
-    slotFree_.notify_all();
 }

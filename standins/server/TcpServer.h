@@ -1,9 +1,9 @@
 #pragma once
 // Accepts TCP connections on one port and runs a handler for each on a thread of its own, at
-// most maxConnections at once (further clients wait in the listen backlog until one ends).
+// most maxConnections at once: a connection over the cap is closed as soon as it is accepted,
+// so it neither waits behind the others nor keeps them waiting.
 // stop() closes the listener, wakes every connection (shutdown of its socket, so blocked reads
 // return) and joins every thread.
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -18,7 +18,7 @@ public:
     // Runs on the connection's thread; the descriptor is closed when it returns.
     using Handler = std::function<void(int fd)>;
 
-    TcpServer(std::string name, Handler handler, std::size_t maxConnections = 64);
+    TcpServer(std::string name, Handler handler, std::size_t maxConnections = 1024);
     ~TcpServer();
     TcpServer(const TcpServer&) = delete;
     TcpServer& operator=(const TcpServer&) = delete;
@@ -49,7 +49,6 @@ private:
     std::thread acceptThread_;
 
     std::mutex mutex_;
-    std::condition_variable slotFree_;
     std::list<Worker> workers_;
     std::size_t active_ = 0;
     bool stopping_ = false;

@@ -1,0 +1,46 @@
+#include "standins/common/ConnectionDeadline.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/socket.h>
+
+void ConnectionDeadline::awaitRequest() {
+    inRequest_ = false;
+    deadline_ = Clock::now() + idle_;
+}
+
+void ConnectionDeadline::requestStarted() {
+    if (inRequest_) return;
+    inRequest_ = true;
+    deadline_ = Clock::now() + request_;
+}
+
+bool ConnectionDeadline::waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        pollfd p{fd, events, 0};
+        int rc = ::poll(&p, 1, static_cast<int>(left > 60000 ? 60000 : left));
+        if (rc > 0) return true;
+        if (rc < 0 && errno != EINTR) return true;  // let the read or write report the error
+    }
+}
+
+bool ConnectionDeadline::waitReadable(int fd) const { return waitFor(fd, POLLIN, deadline_); }
+
+bool ConnectionDeadline::sendAll(int fd, const void* data, std::size_t size) const {
+    const Clock::time_point deadline = Clock::now() + request_;
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::send(fd, p, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!waitFor(fd, POLLOUT, deadline)) return false;
+            continue;
+        }
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
