@@ -44,6 +44,9 @@ void HttpServer::serveConnection(int fd) {
             deadline.sendAll(fd, wire.data(), wire.size());
             return;
         }
+        // HEAD is answered as GET would be, without the body.
+        bool headOnly = request.method == "HEAD";
+        if (headOnly) request.method = "GET";
         HttpResponse response;
         try {
             response = handler_(request);
@@ -54,6 +57,7 @@ void HttpServer::serveConnection(int fd) {
         std::string wire = HttpMessage::formatResponse(response.status, response.reason, response.contentType,
                                                        response.body,
                                                        keep, response.headers);
+        if (headOnly) wire.resize(wire.size() - response.body.size());
         if (!deadline.sendAll(fd, wire.data(), wire.size()) || !keep) return;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // HTTP/1.1 on a TcpServer: reads requests on each connection (kept alive between requests),
-// hands each to the handler and writes its response whole. A connection is closed when it
+// hands each to the handler and writes its response whole; HEAD gets the head of what GET
+// would get. A connection is closed when it
 // stays idle past the idle time or a request (head and body) does not arrive within the
 // request time from its first byte; a body the server's request budget cannot hold is
 // answered 503.

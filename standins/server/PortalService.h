@@ -1,11 +1,13 @@
 #pragma once
 // The portal half of brindle-server, behind HttpServer:
 //   POST /lumora/logon   checks the ticket of the X-Lumora-Ticket header (200 or 401)
+//   GET  /lumora         a short HTML page that links to the portal's page /
 //   POST /lumora         one XML request (DescribeNewsBox, CreateNewsItem, SetNewsItemProperties,
 //                        DescribeNewsItem, DeleteNewsItem), checked against the ticket; the
 //                        answer is always an XML <Result> with its Standard_Result
 //   GET  /               an HTML page of the NewsBoxes and their NewsItems
 //   GET  /gateway?DC=R&E=CONTENT   the stored report
+// (HttpServer answers HEAD for each GET resource.)
 #include <cstdint>
 #include <map>
 #include <string>
@@ -33,6 +35,8 @@ private:
     HttpResponse logOn(const HttpMessage& request);
     HttpResponse lumoraRequest(const HttpMessage& request);
     HttpResponse homePage();
+    // What a browser gets at the programs' address: a short page that links to the portal's page.
+    HttpResponse portalEntry();
     HttpResponse gateway(const std::string& target);
 
     std::string describeNewsBoxes(const CXMLElement& request, const std::string& user);

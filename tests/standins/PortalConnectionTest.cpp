@@ -302,7 +302,8 @@ TEST(PortalHttp, ServesPagesAndRefusesTheRest) {
         {"GET", "/gateway?DC=R&E=R404", 404},
         {"GET", "/gateway?DC=R&E=../portal.xml", 404},
         {"GET", "/gateway?E=R1", 400},
-        {"GET", "/lumora", 405},
+        {"GET", "/lumora", 200},  // a page for a browser that links to /
+        {"PUT", "/lumora", 405},
         {"GET", "/elsewhere", 404},
         {"POST", "/lumora/logon", 401},
     };
