@@ -64,6 +64,7 @@ bool ServerMain::start(std::string& error) {
     std::string host = publicHost(options_.host);
     std::string portalUrl = "http://" + host + ":" + std::to_string(http_->port()) + "/lumora";
     if (!objectStore_.open(folder_, portalUrl, http_->port(), error)) return false;
+    removeLeftovers();
 
     ReportService::Settings settings;
     settings.host = host;
@@ -83,6 +84,13 @@ bool ServerMain::start(std::string& error) {
     http_->start();
     report_->start();
     return true;
+}
+
+void ServerMain::removeLeftovers() {
+    std::set<std::string> referenced = objectStore_.referencedContents();
+    for (const NewsItem& item : portalStore_.items()) referenced.insert(item.contentName);
+    for (const std::string& path : folder_.removeLeftovers(referenced))
+        std::cerr << "brindle-server: removed " << path << ", left behind by an interrupted write\n";
 }
 
 void ServerMain::runUntilSignalled() {

@@ -31,6 +31,9 @@ public:
     static int run(int argc, char** argv);
 
 private:
+    // What an interrupted run left in the data folder: unfinished writes, unreferenced contents.
+    void removeLeftovers();
+
     ServerOptions options_;
     DataFolder folder_;
     UserDirectory users_;
