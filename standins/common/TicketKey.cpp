@@ -1,7 +1,6 @@
 #include "standins/common/TicketKey.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -87,9 +86,7 @@ bool createKey(const std::string& path, std::string& error) {
 
 std::string TicketKey::pathFor(const std::string& usersFile) {
     if (!usersFile.empty()) return usersFile + ".key";
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && *tmp ? tmp : "/tmp";
-    return folder + "/brindle-ticket-" + std::to_string(::geteuid()) + ".key";
+    return "/tmp/brindle-ticket-" + std::to_string(::geteuid()) + ".key";
 }
 
 bool TicketKey::loadOrCreate(const std::string& path, KeyedChecksum::Key& key, std::string& error) {

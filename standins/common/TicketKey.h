@@ -2,8 +2,8 @@
 // Where the ticket key lives, shared by brindle-server and the security libraries.
 //
 // Rule: beside the users file, as USERS.key (the server's --users FILE, the libraries'
-// BRINDLE_USERS); without a users file, TMPDIR/brindle-ticket-UID.key (TMPDIR else /tmp, UID the
-// user's number). The file holds the 32 key bytes, readable and writable by its owner only. When
+// BRINDLE_USERS); without a users file, /tmp/brindle-ticket-UID.key (UID the user's number; not
+// TMPDIR, which a host may set for itself and not for the server). The file holds the 32 key bytes, readable and writable by its owner only. When
 // it is missing it is made at random; a file that another user owns, that others may read, or
 // that does not hold a key is refused, so nobody can plant or read the key.
 #include <string>

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "standins/common/TicketKey.h"
@@ -15,6 +16,15 @@ sigset_t stopSignals() {
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
     return set;
+}
+
+// Every connection takes a descriptor: as many as the system lets this process have.
+void raiseDescriptorLimit() {
+    rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 // The host in the URLs the server hands out: a wildcard address is no place to go to.
@@ -36,6 +46,7 @@ bool ServerMain::start(std::string& error) {
     sigset_t set = stopSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    raiseDescriptorLimit();
 
     if (!folder_.open(options_.dataFolder, error)) return false;
     if (!options_.usersFile.empty() && !users_.loadFile(options_.usersFile, error)) return false;

@@ -19,7 +19,7 @@ constexpr const char* Footer =
     "temporary folder, TMPDIR or /tmp); the path is resolved (symbolic links, \"..\") first.\n"
     "With --users every request needs a login (users file: one \"name:password\" a line).\n"
     "Tickets are signed with the key in the file FILE.key beside the users file, or without\n"
-    "--users in TMPDIR/brindle-ticket-UID.key; it is made at random (mode 0600) when missing.\n"
+    "--users in /tmp/brindle-ticket-UID.key; it is made at random (mode 0600) when missing.\n"
     "The security libraries find the same key through BRINDLE_USERS.";
 
 // Seconds (fractions allowed) as milliseconds, at least one.

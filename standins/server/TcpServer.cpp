@@ -1,6 +1,7 @@
 #include "standins/server/TcpServer.h"
 
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 #include <fcntl.h>
 #include <poll.h>
@@ -25,6 +26,7 @@ bool TcpServer::listen(const std::string& host, std::uint16_t port, std::string&
     }
     wakeRead_.reset(pipeFds[0]);
     wakeWrite_.reset(pipeFds[1]);
+    spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     return true;
 }
 
@@ -68,6 +70,16 @@ void TcpServer::reapFinished(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
+// Out of descriptors, the waiting connection would stay in the backlog and wake every poll:
+// the spare descriptor is given up for a moment to take it and close it.
+void TcpServer::refuseWithoutDescriptors() {
+    spare_.reset();
+    int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 void TcpServer::acceptLoop() {
     for (;;) {
         {
@@ -82,7 +94,10 @@ void TcpServer::acceptLoop() {
         if (fds[1].revents) return;
         if (!(fds[0].revents & POLLIN)) continue;
         int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE) refuseWithoutDescriptors();
+            continue;
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_) {
             ::close(fd);

@@ -37,6 +37,7 @@ private:
 
     void acceptLoop();
     void reapFinished(std::unique_lock<std::mutex>& lock);
+    void refuseWithoutDescriptors();
     void serve(Worker* worker, int fd);
 
     std::string name_;
@@ -45,6 +46,7 @@ private:
     UniqueFd listener_;
     UniqueFd wakeRead_;
     UniqueFd wakeWrite_;
+    UniqueFd spare_;  // held for refuseWithoutDescriptors
     std::uint16_t port_ = 0;
     std::thread acceptThread_;
 
