@@ -5,14 +5,22 @@
 #include <sys/socket.h>
 
 void ConnectionDeadline::awaitRequest() {
+    const Clock::time_point now = Clock::now();
+    idleSince_ = now.time_since_epoch().count();
     inRequest_ = false;
-    deadline_ = Clock::now() + idle_;
+    deadline_ = now + idle_;
 }
 
 void ConnectionDeadline::requestStarted() {
     if (inRequest_) return;
     inRequest_ = true;
     deadline_ = Clock::now() + request_;
+}
+
+bool ConnectionDeadline::idleSince(Clock::time_point& since) const {
+    if (inRequest_) return false;
+    since = Clock::time_point(Clock::duration(idleSince_.load()));
+    return true;
 }
 
 bool ConnectionDeadline::waitFor(int fd, short events, Clock::time_point deadline) {

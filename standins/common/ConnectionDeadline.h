@@ -3,7 +3,9 @@
 // under way the connection may stay silent for the idle time; from the first byte of a request
 // the whole request must arrive within the request time, however slowly its bytes trickle in;
 // and a reply must be taken by the client within the request time from its first send.
-// Reads and writes wait with poll against the deadline that applies.
+// Reads and writes wait with poll against the deadline that applies. The connection's own
+// thread moves it between the phases; another thread may ask whether it is idle, and since when.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 
@@ -17,7 +19,9 @@ public:
     void awaitRequest();
     // A request's first byte is here: its deadline runs from now (once per request).
     void requestStarted();
-    bool inRequest() const { return inRequest_; }
+    bool inRequest() const { return inRequest_.load(); }
+    // Since when the connection has been waiting for a request; false while one is under way.
+    bool idleSince(Clock::time_point& since) const;
 
     // Waits until fd has bytes (or its end) to read; false when the deadline has passed.
     bool waitReadable(int fd) const;
@@ -31,5 +35,6 @@ private:
     std::chrono::milliseconds idle_;
     std::chrono::milliseconds request_;
     Clock::time_point deadline_;
-    bool inRequest_ = false;
+    std::atomic<bool> inRequest_{false};
+    std::atomic<Clock::rep> idleSince_{0};
 };

@@ -12,7 +12,8 @@ HttpResponse HttpResponse::text(int status, std::string reason, std::string body
 
 HttpServer::HttpServer(Handler handler, Limits limits)
     : handler_(std::move(handler)), limits_(limits),
-      tcp_("portal", [this](int fd) { serveConnection(fd); }, limits.maxConnections) {}
+      tcp_("portal", [this](int fd, ConnectionDeadline& deadline) { serveConnection(fd, deadline); },
+           {limits.maxConnections, limits.idleTimeoutMs, limits.requestTimeoutMs}) {}
 
 namespace {
 
@@ -27,9 +28,8 @@ HttpResponse refusalFor(HttpReader::Result r) {
 
 }  // namespace
 
-void HttpServer::serveConnection(int fd) {
+void HttpServer::serveConnection(int fd, ConnectionDeadline& deadline) {
     netio::setNoDelay(fd);
-    ConnectionDeadline deadline(limits_.idleTimeoutMs, limits_.requestTimeoutMs);
     HttpReader reader(fd, MaxRequestBody);
     reader.setDeadline(&deadline);
     reader.setBudget(limits_.budget);

@@ -45,7 +45,7 @@ public:
     void stop() { tcp_.stop(); }
 
 private:
-    void serveConnection(int fd);
+    void serveConnection(int fd, ConnectionDeadline& deadline);
 
     Handler handler_;
     Limits limits_;

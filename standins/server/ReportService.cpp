@@ -60,11 +60,11 @@ std::string contentOfUrl(const std::string& url) {
 
 ReportService::ReportService(ObjectStore& store, const DataFolder& folder, Settings settings)
     : store_(store), folder_(folder), settings_(std::move(settings)),
-      tcp_("report", [this](int fd) { serveConnection(fd); }, settings_.maxConnections) {}
+      tcp_("report", [this](int fd, ConnectionDeadline& deadline) { serveConnection(fd, deadline); },
+           {settings_.maxConnections, settings_.idleTimeoutMs, settings_.requestTimeoutMs}) {}
 
-void ReportService::serveConnection(int fd) {
+void ReportService::serveConnection(int fd, ConnectionDeadline& deadline) {
     netio::setNoDelay(fd);
-    ConnectionDeadline deadline(settings_.idleTimeoutMs, settings_.requestTimeoutMs);
     SocketStream stream(fd, deadline, settings_.budget);
     Session session;
     BRMessage request;

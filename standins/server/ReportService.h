@@ -62,7 +62,7 @@ public:
     void stop() { tcp_.stop(); }
 
     // One connection, to its end.
-    void serveConnection(int fd);
+    void serveConnection(int fd, ConnectionDeadline& deadline);
 
 private:
     struct Session {

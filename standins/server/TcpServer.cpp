@@ -10,8 +10,10 @@
 
 #include "standins/common/NetIo.h"
 
-TcpServer::TcpServer(std::string name, Handler handler, std::size_t maxConnections)
-    : name_(std::move(name)), handler_(std::move(handler)), maxConnections_(maxConnections ? maxConnections : 1) {}
+TcpServer::TcpServer(std::string name, Handler handler, Limits limits)
+    : name_(std::move(name)), handler_(std::move(handler)), limits_(limits) {
+    if (limits_.maxConnections == 0) limits_.maxConnections = 1;
+}
 
 TcpServer::~TcpServer() { stop(); }
 
@@ -103,13 +105,14 @@ void TcpServer::acceptLoop() {
             ::close(fd);
             return;
         }
-        if (active_ >= maxConnections_) {
-            ::close(fd);  // over the cap: refused at once rather than left waiting
+        if (active_ - evicting_ >= limits_.maxConnections && !evictLongestIdle()) {
+            ::close(fd);  // over the cap with every connection busy: refused at once
             continue;
         }
         workers_.emplace_back();
         Worker* worker = &workers_.back();
         worker->fd = fd;
+        worker->deadline = std::make_unique<ConnectionDeadline>(limits_.idleTimeoutMs, limits_.requestTimeoutMs);
         ++active_;
         try {
             worker->thread = std::thread([this, worker, fd] { serve(worker, fd); });
@@ -122,9 +125,27 @@ void TcpServer::acceptLoop() {
     }
 }
 
+bool TcpServer::evictLongestIdle() {
+    Worker* oldest = nullptr;
+    ConnectionDeadline::Clock::time_point oldestSince{};
+    for (Worker& w : workers_) {
+        ConnectionDeadline::Clock::time_point since;
+        if (w.done || w.evicted || w.fd < 0 || !w.deadline->idleSince(since)) continue;
+        if (!oldest || since < oldestSince) {
+            oldest = &w;
+            oldestSince = since;
+        }
+    }
+    if (!oldest) return false;
+    oldest->evicted = true;
+    ++evicting_;
+    ::shutdown(oldest->fd, SHUT_RDWR);  // its thread sees the end of the stream and returns
+    return true;
+}
+
 void TcpServer::serve(Worker* worker, int fd) {
     try {
-        handler_(fd);
+        handler_(fd, *worker->deadline);
     } catch (...) {
         // A handler failure ends this connection only.
     }
@@ -133,4 +154,5 @@ void TcpServer::serve(Worker* worker, int fd) {
     worker->fd = -1;
     worker->done = true;
     --active_;
+    if (worker->evicted) --evicting_;
 }

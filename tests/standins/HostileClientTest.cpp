@@ -170,29 +170,54 @@ TEST(HostileClients, NoneKeepsANormalClientWaitingOrTakesTheServersMemory) {
     EXPECT_EQ(server.stop(), 0);
 }
 
-// The connection over the cap is closed as soon as it is accepted, while those under the cap
-// are kept until their idle time runs out.
-TEST(HostileClients, TheConnectionOverTheCapIsClosedAtOnce) {
+// At the cap a newcomer takes the place of the connection that has waited longest for a
+// request of its own; when every connection has a request under way, the newcomer is closed
+// as soon as it is accepted instead of waiting.
+TEST(HostileClients, AtTheCapTheLongestIdleMakesRoomElseTheNewcomerIsClosedAtOnce) {
     ServerProcess server;
-    ASSERT_TRUE(server.start({"--max-connections", "2", "--idle-timeout", "30"})) << server.error();
-    for (std::uint16_t port : {server.reportPort(), server.portalPort()}) {
-        std::vector<UniqueFd> held;
-        for (int i = 0; i < 2; ++i) {
-            std::string error;
-            held.push_back(netio::connectTcp("127.0.0.1", port, 5000, error));
-            ASSERT_TRUE(held.back().valid()) << error;
-        }
-        std::this_thread::sleep_for(200ms);  // both are accepted
+    ASSERT_TRUE(server.start({"--max-connections", "2", "--idle-timeout", "30", "--request-timeout", "30"}))
+        << server.error();
+    auto connect = [](std::uint16_t port) {
         std::string error;
-        UniqueFd over = netio::connectTcp("127.0.0.1", port, 5000, error);
-        ASSERT_TRUE(over.valid()) << error;
-        netio::setTimeouts(over.get(), 3000);
-        char c;
+        UniqueFd fd = netio::connectTcp("127.0.0.1", port, 5000, error);
+        if (fd) netio::setTimeouts(fd.get(), 3000);
+        return fd;
+    };
+    char c;
+    const struct {
+        std::uint16_t port;
+        std::string partOfARequest;
+        std::function<bool(std::uint16_t)> answers;
+    } ports[] = {
+        {server.reportPort(), Preamble + DocumentStart, reportAnswers},
+        {server.portalPort(), "GET / HTTP/1.1\r\n", portalAnswers},
+    };
+    for (const auto& p : ports) {
+        SCOPED_TRACE(p.port);
+        // Two idle connections, the first older: a newcomer is served, and the older one goes.
+        UniqueFd older = connect(p.port);
+        std::this_thread::sleep_for(100ms);
+        UniqueFd newer = connect(p.port);
+        std::this_thread::sleep_for(200ms);
+        EXPECT_TRUE(p.answers(p.port));
+        EXPECT_EQ(::recv(older.get(), &c, 1, 0), 0) << "the longest idle was closed";
+        EXPECT_EQ(::recv(newer.get(), &c, 1, MSG_DONTWAIT), -1) << "the other is kept";
+        newer.reset();
+        std::this_thread::sleep_for(200ms);
+
+        // Two connections with a request under way: the newcomer is closed at once.
+        std::vector<UniqueFd> busy;
+        for (int i = 0; i < 2; ++i) {
+            busy.push_back(connect(p.port));
+            netio::sendAll(busy.back().get(), p.partOfARequest);
+        }
+        std::this_thread::sleep_for(200ms);
+        UniqueFd over = connect(p.port);
+        ASSERT_TRUE(over.valid());
         const auto start = Clock::now();
         EXPECT_LE(::recv(over.get(), &c, 1, 0), 0) << "closed, not answered";
         EXPECT_LT(Clock::now() - start, 2s) << "closed at once, not after a time-out";
-        // Those under the cap are still open: nothing to read yet, and no end of stream.
-        for (UniqueFd& fd : held) EXPECT_EQ(::recv(fd.get(), &c, 1, MSG_DONTWAIT), -1);
+        for (UniqueFd& fd : busy) EXPECT_EQ(::recv(fd.get(), &c, 1, MSG_DONTWAIT), -1) << "still open";
     }
     EXPECT_EQ(server.stop(), 0);
 }
