@@ -72,9 +72,19 @@ void TcpServer::reapFinished(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
-// Out of descriptors, the waiting connection would stay in the backlog and wake every poll:
-// the spare descriptor is given up for a moment to take it and close it.
+// Out of descriptors, the waiting connection would stay in the backlog and wake every poll.
+// An idle connection makes room for it, as at the cap; without one, the spare descriptor is
+// given up for a moment to take the newcomer and close it.
 void TcpServer::refuseWithoutDescriptors() {
+    bool evicted;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        evicted = evictLongestIdle();
+    }
+    if (evicted) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // its thread frees the descriptor
+        return;
+    }
     spare_.reset();
     int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
     if (fd >= 0) ::close(fd);

@@ -3,10 +3,14 @@
 // normal client on both ports, which must be answered within a few seconds while the server's
 // memory stays within its budget.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -262,6 +266,50 @@ TEST(HostileClients, RequestsBeyondTheMemoryBudgetAreRefused) {
     EXPECT_TRUE(portalAnswers(server.portalPort()));
     holder.close();
     EXPECT_EQ(server.stop(), 0);
+}
+
+// A server started with few descriptors: connections beyond what it can hold are not left
+// waiting in the backlog; idle ones make room, and the server goes on serving.
+TEST(HostileClients, OutOfDescriptorsNoConnectionIsLeftWaiting) {
+    ServerProcess scratch;  // for its data folder only
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        rlimit few{40, 40};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+        ::dup2(out[1], 1);
+        std::string binary = ServerProcess::binary(), data = scratch.dataFolder();
+        ::execl(binary.c_str(), binary.c_str(), "--data", data.c_str(), "--report-port", "0", "--portal-port", "0",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string line;
+    char ch;
+    while (line.find('\n') == std::string::npos && ::read(out[0], &ch, 1) == 1) line.push_back(ch);
+    ::close(out[0]);
+    unsigned report = 0, portal = 0;
+    bool announced = std::sscanf(line.c_str(), "report-port=%u portal-port=%u", &report, &portal) == 2;
+    if (announced) {
+        std::vector<UniqueFd> idle;
+        for (int i = 0; i < 60; ++i) {
+            std::string error;
+            idle.push_back(netio::connectTcp("127.0.0.1", static_cast<std::uint16_t>(report), 5000, error));
+            netio::setTimeouts(idle.back().get(), 3000);
+        }
+        // The newest ones were let in by closing older idle ones: the oldest see their end.
+        char c;
+        EXPECT_EQ(::recv(idle.front().get(), &c, 1, 0), 0) << "closed, not left waiting";
+        EXPECT_GE(secondsUntil([&] { return reportAnswers(static_cast<std::uint16_t>(report)); }), 0.0);
+        EXPECT_GE(secondsUntil([&] { return portalAnswers(static_cast<std::uint16_t>(portal)); }), 0.0);
+    }
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(announced) << line;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace
