@@ -1,6 +1,7 @@
 #include "standins/server/ReportService.h"
 
 #include <ctime>
+#include <sys/stat.h>
 #include <random>
 
 #include "common/AttributeTreeException.h"
@@ -255,6 +256,12 @@ ReportService::Outcome ReportService::publish(std::int32_t type, const Attribute
         case PublishRoots::Verdict::Opened:
             break;
     }
+    // The copy in memory counts with the requests in flight, like the bytes they send.
+    struct stat st;
+    RequestBudget::Share copy(settings_.budget);
+    if (::fstat(report.get(), &st) == 0 && st.st_size > 0 &&
+        static_cast<std::uint64_t>(st.st_size) <= MaxReportSize && !copy.take(static_cast<std::uint64_t>(st.st_size)))
+        return {ErrorServerBusy, "The server's memory for requests is used up; try again later."};
     if (!DataFolder::readDescriptor(report.get(), file, bytes, error, MaxReportSize))
         return {ErrorFileUnreadable, error};
 

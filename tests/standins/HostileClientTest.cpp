@@ -264,7 +264,17 @@ TEST(HostileClients, RequestsBeyondTheMemoryBudgetAreRefused) {
     // A small request still gets through, and so does the portal.
     EXPECT_TRUE(reportAnswers(server.reportPort()));
     EXPECT_TRUE(portalAnswers(server.portalPort()));
+    // A report file's copy in memory counts too: one larger than what is left is refused.
+    ReportClient publisher;
+    publisher.connect(server.reportPort());
+    std::string big = server.writeScratchFile("big.xml", std::string(2u << 20, 'b'));
+    std::string small = server.writeScratchFile("small.xml", std::string(64u << 10, 's'));
+    EXPECT_EQ(publisher.publishReport("N", "", big, "", 3072).ErrorCode, ErrorServerBusy);
+    EXPECT_EQ(publisher.publishReport("N", "", small, "", 3072).ErrorCode, 0);
     holder.close();
+    std::this_thread::sleep_for(300ms);  // the holder's share is given back when it is gone
+    EXPECT_EQ(publisher.publishReport("N", "", big, "", 3072).ErrorCode, 0);
+    publisher.close();
     EXPECT_EQ(server.stop(), 0);
 }
 
