@@ -1,5 +1,6 @@
 #include "standins/common/TicketKey.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -62,7 +63,8 @@ bool createKey(const std::string& path, std::string& error) {
         error = "no random source for the ticket key";
         return false;
     }
-    std::string temporary = path + ".new-" + std::to_string(::getpid());
+    static std::atomic<unsigned> counter{0};
+    std::string temporary = path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     ::unlink(temporary.c_str());
     UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd) {
