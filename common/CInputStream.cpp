@@ -27,6 +27,23 @@ void CInputStream::readFullySlowly(void* buffer, std::uint32_t count) {
   }
 }
 
+void CInputStream::readGrowing(std::string& target, std::uint32_t length) {
+  target.clear();
+  std::uint32_t done = 0;
+  try {
+    while (done < length) {
+      const std::uint64_t next = std::max<std::uint64_t>(FirstChunk, std::uint64_t{done} * 2);
+      const auto size = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, next));
+      target.resize(size);
+      readFully(&target[done], size - done);
+      done = size;
+    }
+  } catch (...) {
+    target.clear();  // a string is assigned whole or not at all
+    throw;
+  }
+}
+
 // The target itself is the reusable buffer: its capacity grows to the longest
 // string read into it and is kept by clear/resize.
 void CInputStream::readString(std::string& target) {
@@ -45,13 +62,7 @@ void CInputStream::readString(std::string& target) {
     windowBegin_ += length;
     return;
   }
-  target.resize(length);
-  try {
-    readFully(&target[0], length);
-  } catch (...) {
-    target.clear();  // a string is assigned whole or not at all
-    throw;
-  }
+  readGrowing(target, length);
   const void* nul = std::memchr(target.data(), '\0', length);
   if (nul != nullptr) target.resize(static_cast<const char*>(nul) - target.data());
 }

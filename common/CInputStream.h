@@ -5,7 +5,8 @@
 // Counted strings (the string form of the tree format): a u16 length n in
 // network order, or FF FF and then a u32 length for n >= 65535, then n bytes.
 // readString refuses a length above MaxStringLength with the tree format's
-// 1074 failure before anything is allocated.
+// 1074 failure before anything is allocated; a long string's memory grows as
+// its bytes arrive, so a length announced but not sent takes none.
 
 #include <cstdint>
 #include <cstring>
@@ -45,6 +46,11 @@ class CInputStream {
   // and the stream is positioned behind all of them. A read that fails after
   // the length leaves target empty.
   void readString(std::string& target);
+  // Exactly length bytes into target (replacing what it held), which grows with
+  // the bytes as they arrive: to FirstChunk, then doubling up to length. A read
+  // that fails leaves target empty.
+  void readGrowing(std::string& target, std::uint32_t length);
+  static constexpr std::uint32_t FirstChunk = 64u * 1024u;
 
   // The next counted string when it lies whole in the read window and is
   // shorter than 65535 bytes: its bytes as they are on the wire (a NUL among

@@ -785,7 +785,7 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       const std::uint32_t length = stream.readU32();
       if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto leaf = std::make_unique<BinaryAttribute>();
-      if (length != 0) stream.readFully(leaf->allocate(length), length);
+      if (length != 0) readBinary(stream, *leaf, length);
       documentBytes_ += length;
       return leaf;
     }
@@ -813,8 +813,8 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
       const std::uint32_t length = stream.readU32();
       if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto& leaf = static_cast<BinaryAttribute&>(node);
-      unsigned char* bytes = leaf.allocate(length);
-      if (length != 0) stream.readFully(bytes, length);
+      if (length != 0) readBinary(stream, leaf, length);
+      else leaf.allocate(0);
       documentBytes_ += length;
       freshen(leaf);  // a binary entry carries neither flag nor tag
       return;
@@ -823,6 +823,18 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
   readReusing(stream, node.tag_);
   documentBytes_ += node.tag_.size();
   if (node.tag_.size() == 4 && node.tag_.compare(0, 4, "null", 4) == 0) node.tag_.clear();  // as setTag takes it
+}
+
+// A binary value: straight into the leaf when the stream holds it all, else through a buffer
+// that grows with the bytes as they arrive, so a length announced but not sent takes no memory.
+void FastTreeStreamer::readBinary(CInputStream& stream, BinaryAttribute& leaf, std::uint32_t length) {
+  if (stream.windowLength() >= length) {
+    stream.readFully(leaf.allocate(length), length);
+    return;
+  }
+  std::string bytes;
+  stream.readGrowing(bytes, length);
+  std::memcpy(leaf.allocate(length), bytes.data(), length);
 }
 
 // As readString, into a string that keeps its memory; a string that lies whole in the

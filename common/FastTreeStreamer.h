@@ -121,6 +121,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
   void readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& leaf);
   void readReusing(CInputStream& stream, std::string& target);
+  static void readBinary(CInputStream& stream, BinaryAttribute& leaf, std::uint32_t length);
 
   // A branch being read. The children it had when it was opened (none for a
   // new branch) are the earlier entries: an entry of the document that finds

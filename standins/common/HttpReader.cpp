@@ -79,10 +79,12 @@ std::string HttpMessage::formatResponse(int status, std::string_view reason, std
 
 bool HttpReader::fill() {
     char chunk[16384];
+    if (deadline_ && !deadline_->waitReadable(fd_)) return false;
     for (;;) {
         ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
+        if (deadline_) deadline_->requestStarted();
         buffer_.append(chunk, static_cast<std::size_t>(n));
         return true;
     }
@@ -93,6 +95,7 @@ HttpReader::Result HttpReader::readHead(std::string& head) {
     for (;;) {
         std::size_t end = buffer_.find("\r\n\r\n", searchFrom);
         if (end != std::string::npos) {
+            if (end + 4 > MaxHeadSize) return Result::TooLarge;
             head = buffer_.substr(0, end + 2);
             buffer_.erase(0, end + 4);
             return Result::Ok;
@@ -123,6 +126,8 @@ HttpReader::Result HttpReader::readBody(HttpMessage& message, bool untilCloseAll
     if (const std::string* te = message.header("Transfer-Encoding"))
         if (!equalsIgnoreCase(trim(*te), "identity")) return Result::Malformed;
     const std::string* lengthText = message.header("Content-Length");
+    for (const auto& h : message.headers)
+        if (equalsIgnoreCase(h.first, "Content-Length") && h.second != *lengthText) return Result::Malformed;
     if (!lengthText) {
         if (!untilCloseAllowed) {
             message.body.clear();
@@ -141,6 +146,7 @@ HttpReader::Result HttpReader::readBody(HttpMessage& message, bool untilCloseAll
         length = length * 10 + static_cast<std::size_t>(c - '0');
     }
     if (length > maxBody_) return Result::TooLarge;
+    if (share_ && !share_->take(length)) return Result::Busy;
     while (buffer_.size() < length)
         if (!fill()) return Result::Failed;
     message.body.assign(buffer_, 0, length);
@@ -150,6 +156,11 @@ HttpReader::Result HttpReader::readBody(HttpMessage& message, bool untilCloseAll
 
 HttpReader::Result HttpReader::readRequest(HttpMessage& message) {
     message = HttpMessage();
+    if (share_) share_->release();
+    if (deadline_) {
+        deadline_->awaitRequest();
+        if (!buffer_.empty()) deadline_->requestStarted();
+    }
     std::string head;
     Result r = readHead(head);
     if (r != Result::Ok) return r;

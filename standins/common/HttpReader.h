@@ -1,13 +1,17 @@
 #pragma once
 // A small HTTP/1.1 reader and the texts of requests and responses, for the portal stand-in
 // and the connection library. Bodies are delimited by Content-Length (a response without one
-// runs to the end of the connection); chunked bodies are refused. Every size is bounded
-// before anything is kept.
+// runs to the end of the connection); chunked bodies and Content-Length headers that disagree
+// are refused. Every size is bounded before anything is kept: a head, whole, to MaxHeadSize.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "standins/common/ConnectionDeadline.h"
+#include "standins/common/RequestBudget.h"
 
 struct HttpMessage {
     // Request line.
@@ -40,14 +44,21 @@ public:
     enum class Result {
         Ok,
         Closed,     // the peer closed (or timed out) before the first byte of a message
-        Malformed,  // not HTTP, or chunked, or a bad length
+        Malformed,  // not HTTP, or chunked, or a bad or conflicting length
         TooLarge,   // head or body beyond the bounds
         Failed,     // the connection broke or timed out inside a message
+        Busy,       // the body does not fit the server's budget for requests in flight
     };
     static constexpr std::size_t MaxHeadSize = 32 * 1024;
     static constexpr std::size_t MaxHeaders = 100;
 
     HttpReader(int fd, std::size_t maxBody) : fd_(fd), maxBody_(maxBody) {}
+
+    // A server's reader: reads wait against the connection's deadlines (else the socket's own
+    // time-outs apply), and a request's body of announced length is taken from budget before
+    // it is read (and given back when the next request is read).
+    void setDeadline(ConnectionDeadline* deadline) { deadline_ = deadline; }
+    void setBudget(RequestBudget* budget) { share_ = std::make_unique<RequestBudget::Share>(budget); }
 
     Result readRequest(HttpMessage& message);
     Result readResponse(HttpMessage& message);
@@ -62,4 +73,6 @@ private:
     int fd_;
     std::size_t maxBody_;
     std::string buffer_;  // bytes received and not yet used
+    ConnectionDeadline* deadline_ = nullptr;
+    std::unique_ptr<RequestBudget::Share> share_;
 };

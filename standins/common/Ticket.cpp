@@ -2,9 +2,6 @@
 
 #include <cctype>
 
-const KeyedChecksum::Key Ticket::DemoKey = {'b', 'r', 'i', 'n', 'd', 'l', 'e', '-',
-                                            'd', 'e', 'm', 'o', '-', 'k', 'e', 'y'};
-
 namespace {
 
 constexpr std::string_view Prefix = "BT1:";
@@ -62,20 +59,22 @@ bool takeField(std::string_view& rest, std::string_view& field) {
 }  // namespace
 
 std::string Ticket::encode() const {
-    if (user.empty() || user.size() > MaxUserLength || issued < 0 || expires < 0) return {};
+    if (!key || user.empty() || user.size() > MaxUserLength || issued < 0 || expires < 0) return {};
     std::string body = std::string(Prefix) + std::to_string(issued) + ":" + std::to_string(expires) +
                        ":" + toHex(user);
-    std::string text = body + ":" + KeyedChecksum(DemoKey).computeHex(body);
+    std::string seal = KeyedChecksum(*key).computeHex(body);
+    if (seal.empty()) return {};
+    std::string text = body + ":" + seal;
     return text.size() <= MaxLength ? text : std::string();
 }
 
-std::optional<Ticket> Ticket::decode(std::string_view text) {
+std::optional<Ticket> Ticket::decode(std::string_view text, const KeyedChecksum::Key& key) {
     if (text.size() > MaxLength || text.substr(0, Prefix.size()) != Prefix) return std::nullopt;
     std::size_t sealAt = text.rfind(':');
     if (sealAt == std::string_view::npos || sealAt < Prefix.size()) return std::nullopt;
     std::string_view body = text.substr(0, sealAt);
     std::string_view seal = text.substr(sealAt + 1);
-    if (seal != KeyedChecksum(DemoKey).computeHex(body)) return std::nullopt;
+    if (!KeyedChecksum(key).verifyHex(body, seal)) return std::nullopt;
 
     std::string_view rest = body.substr(Prefix.size());
     std::string_view issuedText, expiresText;
@@ -92,8 +91,9 @@ std::optional<Ticket> Ticket::decode(std::string_view text) {
     return t;
 }
 
-Ticket Ticket::issue(std::string user, std::int64_t now, std::int64_t lifetime) {
+Ticket Ticket::issue(std::string user, std::int64_t now, const KeyedChecksum::Key& key, std::int64_t lifetime) {
     Ticket t;
+    t.key = key;
     t.user = std::move(user);
     t.issued = now;
     t.expires = now + lifetime;

@@ -49,7 +49,7 @@ bool UserDirectory::loadText(const std::string& text, std::string& error) {
         }
         found[name] = line.substr(colon + 1);
     }
-    for (auto& entry : found) passwords_[entry.first] = std::move(entry.second);
+    passwords_ = std::move(found);
     return true;
 }
 

@@ -6,8 +6,8 @@
 // Blank lines and lines starting with '#' are skipped. Names are 1 to 64 bytes without
 // control characters. A later line for the same name replaces the earlier one.
 //
-// The built-in default user DefaultUser / DefaultPassword is always known, so the demo works
-// without any file; a file line for that name changes its password.
+// Without a file only the built-in default user DefaultUser / DefaultPassword is known, so the
+// demo works without one; a file replaces it: then only the file's users are known.
 #include <map>
 #include <optional>
 #include <string>
@@ -20,10 +20,10 @@ public:
 
     UserDirectory();
 
-    // Adds the users of the file; on failure returns false with a message in error and adds
-    // nothing.
+    // The users of the file replace those known; on failure returns false with a message in
+    // error and changes nothing.
     bool loadFile(const std::string& path, std::string& error);
-    // Adds the users of a text in the file's format.
+    // The same with a text in the file's format.
     bool loadText(const std::string& text, std::string& error);
 
     bool contains(const std::string& name) const { return passwords_.count(name) != 0; }

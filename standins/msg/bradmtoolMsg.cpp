@@ -32,6 +32,8 @@ constexpr Message Messages[] = {
     {9009, "That change is not permitted."},
     {9010, "The server's answer does not fit the buffer."},
     {9011, "The report server could not store the change."},
+    {9012, "The report file is outside the folders this server publishes from."},
+    {9013, "The report server is too busy to take the request; try again later."},
 };
 
 }  // namespace

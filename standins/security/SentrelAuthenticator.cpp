@@ -5,11 +5,14 @@
 #include <cstring>
 #include <ctime>
 
+#include "standins/common/TicketKey.h"
+
 bool SentrelAuthenticator::load(std::string& error) {
     users_ = UserDirectory();
     const char* path = std::getenv(UsersVariable);
-    if (!path || !*path) return true;
-    return users_.loadFile(path, error);
+    std::string usersFile = path ? path : "";
+    if (!usersFile.empty() && !users_.loadFile(usersFile, error)) return false;
+    return TicketKey::loadOrCreate(TicketKey::pathFor(usersFile), key_, error);
 }
 
 int32_t SentrelAuthenticator::authenticate(const char* nameSpace, const std::string& user,
@@ -23,7 +26,7 @@ int32_t SentrelAuthenticator::authenticate(const char* nameSpace, const std::str
         error = "Unknown user or wrong password.";
         return SN_LOGON_REFUSED;
     }
-    ticket = Ticket::issue(user, static_cast<std::int64_t>(std::time(nullptr)));
+    ticket = Ticket::issue(user, static_cast<std::int64_t>(std::time(nullptr)), key_);
     return SN_OK;
 }
 

@@ -4,8 +4,10 @@
 //
 // The libraries take no options, so the users file is named by the environment variable
 // BRINDLE_USERS (the same file the server takes with --users); without it only the built-in
-// default user of UserDirectory is known. The file is read again at every SN_Init and every
-// logon dialog, so a changed file takes effect without restarting the host.
+// default user of UserDirectory is known. Tickets are sealed with the key TicketKey.h finds for
+// that users file, the one the server checks them with. The file and the key are read again at
+// every SN_Init and every logon dialog, so a changed file takes effect without restarting the
+// host.
 #include <cstdint>
 #include <string>
 
@@ -31,4 +33,5 @@ public:
 
 private:
     UserDirectory users_;
+    KeyedChecksum::Key key_{};
 };

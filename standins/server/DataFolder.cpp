@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <functional>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,8 +84,13 @@ bool DataFolder::readAnyFile(const std::string& path, std::string& bytes, std::s
         error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
+    return readDescriptor(fd.get(), path, bytes, error, maxSize);
+}
+
+bool DataFolder::readDescriptor(int fd, const std::string& path, std::string& bytes, std::string& error,
+                                std::size_t maxSize) {
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = path + " is not a file";
         return false;
     }
@@ -94,7 +102,7 @@ bool DataFolder::readAnyFile(const std::string& path, std::string& bytes, std::s
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char chunk[65536];
     for (;;) {
-        ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             error = "cannot read " + path + ": " + std::strerror(errno);
@@ -131,11 +139,53 @@ bool DataFolder::writeAtomically(const std::string& target, const std::string& b
             p += n;
             left -= static_cast<std::size_t>(n);
         }
+        if (::fsync(fd.get()) != 0) {
+            error = "cannot flush " + temporary + ": " + std::strerror(errno);
+            ::unlink(temporary.c_str());
+            return false;
+        }
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         error = "cannot rename " + temporary + ": " + std::strerror(errno);
         ::unlink(temporary.c_str());
         return false;
     }
+    // The rename is durable once the folder that holds the name is flushed.
+    return syncFolder(target.substr(0, target.find_last_of('/')), error);
+}
+
+bool DataFolder::syncFolder(const std::string& folder, std::string& error) {
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd || ::fsync(fd.get()) != 0) {
+        error = "cannot flush the folder " + folder + ": " + std::strerror(errno);
+        return false;
+    }
     return true;
+}
+
+std::vector<std::string> DataFolder::removeLeftovers(const std::set<std::string>& referencedContent) const {
+    std::vector<std::string> removed;
+    auto removeIf = [&](const std::string& folder, const std::function<bool(const std::string&)>& leftover) {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+        if (!dir) return;
+        while (dirent* entry = ::readdir(dir.get())) {
+            std::string name = entry->d_name;
+            if (name == "." || name == ".." || !leftover(name)) continue;
+            std::string path = folder + "/" + name;
+            struct stat st;
+            if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0)
+                removed.push_back(path);
+        }
+    };
+    auto temporary = [](const std::string& name) { return name.find(".new-") != std::string::npos; };
+    removeIf(path_, temporary);
+    removeIf(path_ + "/content", [&](const std::string& name) {
+        return temporary(name) || (validContentName(name) && referencedContent.count(name) == 0);
+    });
+    if (!removed.empty()) {
+        std::string ignored;
+        syncFolder(path_, ignored);
+        syncFolder(path_ + "/content", ignored);
+    }
+    return removed;
 }

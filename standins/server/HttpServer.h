@@ -1,6 +1,10 @@
 #pragma once
 // HTTP/1.1 on a TcpServer: reads requests on each connection (kept alive between requests),
-// hands each to the handler and writes its response with one send.
+// hands each to the handler and writes its response whole; HEAD gets the head of what GET
+// would get. A connection is closed when it
+// stays idle past the idle time or a request (head and body) does not arrive within the
+// request time from its first byte; a body the server's request budget cannot hold is
+// answered 503.
 #include <functional>
 #include <string>
 #include <utility>
@@ -23,9 +27,15 @@ class HttpServer {
 public:
     using Handler = std::function<HttpResponse(const HttpMessage& request)>;
     static constexpr std::size_t MaxRequestBody = 8 * 1024 * 1024;
-    static constexpr int IdleTimeoutMs = 60 * 1000;
 
-    explicit HttpServer(Handler handler);
+    struct Limits {
+        int idleTimeoutMs = 300 * 1000;
+        int requestTimeoutMs = 30 * 1000;
+        std::size_t maxConnections = 1024;
+        RequestBudget* budget = nullptr;
+    };
+
+    HttpServer(Handler handler, Limits limits);
 
     bool listen(const std::string& host, std::uint16_t port, std::string& error) {
         return tcp_.listen(host, port, error);
@@ -35,8 +45,9 @@ public:
     void stop() { tcp_.stop(); }
 
 private:
-    void serveConnection(int fd);
+    void serveConnection(int fd, ConnectionDeadline& deadline);
 
     Handler handler_;
+    Limits limits_;
     TcpServer tcp_;
 };

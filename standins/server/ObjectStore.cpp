@@ -7,6 +7,7 @@
 #include "common/CEndofStreamException.h"
 #include "common/CMemoryStream.h"
 #include "common/FastTreeStreamer.h"
+#include "standins/server/PortalService.h"
 
 namespace {
 
@@ -453,6 +454,24 @@ ObjectStore::Result ObjectStore::bulkPublish(const std::string& path, std::int32
         for (auto& child : n->children) pending.push_back(child.second.get());
     }
     return save();
+}
+
+std::set<std::string> ObjectStore::referencedContents() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::set<std::string> names;
+    std::vector<const Node*> pending = {root_.get()};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        if (const char* content = node->properties.findText("ContentName")) names.insert(content);
+        if (const char* url = node->properties.findText("Lumora_URL")) {
+            auto params = PortalService::queryParameters(url);
+            auto e = params.find("E");
+            if (e != params.end()) names.insert(e->second);
+        }
+        for (const auto& child : node->children) pending.push_back(child.second.get());
+    }
+    return names;
 }
 
 std::string ObjectStore::newContentName(const DataFolder& folder) {

@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ public:
     Result command(const std::string& path, const std::string& revision, std::int32_t command);
     // Marks the object and every report below it as published now; count of reports marked.
     Result bulkPublish(const std::string& path, std::int32_t& count);
+
+    // The contents the objects refer to: their "ContentName" and the content "E" of their
+    // "Lumora_URL".
+    std::set<std::string> referencedContents();
 
     // A content name not used before (R1, R2, ...).
     std::string newContentName(const DataFolder& folder);

@@ -100,8 +100,9 @@ std::string parentPath(const std::string& fullName) {
 
 }  // namespace
 
-PortalService::PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge)
-    : store_(store), folder_(folder), ticketMaxAge_(ticketMaxAge) {}
+PortalService::PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge,
+                             const KeyedChecksum::Key& ticketKey)
+    : store_(store), folder_(folder), ticketMaxAge_(ticketMaxAge), ticketKey_(ticketKey) {}
 
 std::map<std::string, std::string> PortalService::queryParameters(const std::string& target) {
     std::map<std::string, std::string> params;
@@ -124,8 +125,13 @@ std::map<std::string, std::string> PortalService::queryParameters(const std::str
 
 HttpResponse PortalService::handle(const HttpMessage& request) {
     std::string path = request.target.substr(0, request.target.find('?'));
+    if (path == "/lumora" && request.method == "GET") return portalEntry();
     if (path == "/lumora/logon" || path == "/lumora") {
-        if (request.method != "POST") return HttpResponse::text(405, "Method Not Allowed", "Use POST.\n");
+        if (request.method != "POST") {
+            HttpResponse r = HttpResponse::text(405, "Method Not Allowed", "Use POST.\n");
+            r.headers.emplace_back("Allow", path == "/lumora" ? "GET, HEAD, POST" : "POST");
+            return r;
+        }
         return path == "/lumora" ? lumoraRequest(request) : logOn(request);
     }
     if (path == "/" || path == "/gateway") {
@@ -141,7 +147,7 @@ bool PortalService::checkTicket(const HttpMessage& request, std::string& user, s
         message = "No ticket was sent.";
         return false;
     }
-    auto ticket = Ticket::decode(*text);
+    auto ticket = Ticket::decode(*text, ticketKey_);
     if (!ticket) {
         message = "The ticket is not valid.";
         return false;
@@ -271,6 +277,16 @@ std::string PortalService::deleteNewsItem(const CXMLElement& request, const std:
     std::string message;
     PortalStore::Status s = store_.remove(user, id, message);
     return s == PortalStore::Status::Ok ? success() : failure(s, message);
+}
+
+HttpResponse PortalService::portalEntry() {
+    HttpResponse r;
+    r.contentType = "text/html; charset=utf-8";
+    r.body =
+        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Lumora portal</title></head><body>\n"
+        "<p>This is the portal's address for programs, which send their requests here with POST.</p>\n"
+        "<p>The portal's page is <a href=\"/\">here</a>.</p>\n</body></html>\n";
+    return r;
 }
 
 HttpResponse PortalService::homePage() {

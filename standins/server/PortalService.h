@@ -1,15 +1,18 @@
 #pragma once
 // The portal half of brindle-server, behind HttpServer:
 //   POST /lumora/logon   checks the ticket of the X-Lumora-Ticket header (200 or 401)
+//   GET  /lumora         a short HTML page that links to the portal's page /
 //   POST /lumora         one XML request (DescribeNewsBox, CreateNewsItem, SetNewsItemProperties,
 //                        DescribeNewsItem, DeleteNewsItem), checked against the ticket; the
 //                        answer is always an XML <Result> with its Standard_Result
 //   GET  /               an HTML page of the NewsBoxes and their NewsItems
 //   GET  /gateway?DC=R&E=CONTENT   the stored report
+// (HttpServer answers HEAD for each GET resource.)
 #include <cstdint>
 #include <map>
 #include <string>
 
+#include "standins/common/KeyedChecksum.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/HttpServer.h"
 #include "standins/server/PortalStore.h"
@@ -20,7 +23,8 @@ class PortalService {
 public:
     // ticketMaxAge: seconds after its issue that a ticket is still accepted (-1: until the
     // ticket's own expiry).
-    PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge);
+    PortalService(PortalStore& store, const DataFolder& folder, std::int64_t ticketMaxAge,
+                  const KeyedChecksum::Key& ticketKey);
 
     HttpResponse handle(const HttpMessage& request);
 
@@ -31,6 +35,8 @@ private:
     HttpResponse logOn(const HttpMessage& request);
     HttpResponse lumoraRequest(const HttpMessage& request);
     HttpResponse homePage();
+    // What a browser gets at the programs' address: a short page that links to the portal's page.
+    HttpResponse portalEntry();
     HttpResponse gateway(const std::string& target);
 
     std::string describeNewsBoxes(const CXMLElement& request, const std::string& user);
@@ -42,4 +48,5 @@ private:
     PortalStore& store_;
     const DataFolder& folder_;
     std::int64_t ticketMaxAge_;
+    KeyedChecksum::Key ticketKey_;
 };

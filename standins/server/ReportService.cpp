@@ -1,12 +1,14 @@
 #include "standins/server/ReportService.h"
 
 #include <ctime>
+#include <sys/stat.h>
 #include <random>
 
 #include "common/AttributeTreeException.h"
 #include "common/BRMessage.h"
 #include "common/CBRWebIOStreamException.h"
 #include "common/CEndofStreamException.h"
+#include "standins/common/ConnectionDeadline.h"
 #include "standins/common/NetIo.h"
 #include "standins/common/Ticket.h"
 #include "standins/server/PortalService.h"
@@ -30,10 +32,6 @@ enum Operation : std::int32_t {
     BulkPublish = 111,
     PublishPortalReport = 113,
 };
-
-bool needsLogin(std::int32_t type) {
-    return type != GetObject && type != PublishReport && type != PublishPortalReport;
-}
 
 // A text field of the request; false when missing or not a text.
 bool textField(const AttributeTree& data, const char* name, std::string& value) {
@@ -63,19 +61,19 @@ std::string contentOfUrl(const std::string& url) {
 
 ReportService::ReportService(ObjectStore& store, const DataFolder& folder, Settings settings)
     : store_(store), folder_(folder), settings_(std::move(settings)),
-      tcp_("report", [this](int fd) { serveConnection(fd); }) {}
+      tcp_("report", [this](int fd, ConnectionDeadline& deadline) { serveConnection(fd, deadline); },
+           {settings_.maxConnections, settings_.idleTimeoutMs, settings_.requestTimeoutMs}) {}
 
-void ReportService::serveConnection(int fd) {
-    netio::setTimeouts(fd, IdleTimeoutMs);
+void ReportService::serveConnection(int fd, ConnectionDeadline& deadline) {
     netio::setNoDelay(fd);
-    SocketStream stream(fd);
+    SocketStream stream(fd, deadline, settings_.budget);
     Session session;
     BRMessage request;
     BRMessage reply;
     try {
         if (stream.readU32() != Preamble) return;
         for (;;) {
-            stream.resetBudget();
+            stream.startMessage();
             bool headerValid = true;
             try {
                 request.receive(stream);
@@ -95,7 +93,24 @@ void ReportService::serveConnection(int fd) {
             reply.send(stream, 0);
         }
     } catch (const CBRWebIOStreamException&) {
-        // The peer went away, timed out or sent something that is not a document.
+        // The peer went away, timed out or sent something that is not a document; or the
+        // server's memory for requests is spent, which the client is told before it is cut off.
+        if (stream.budgetSpent()) refuseBusy(stream, session);
+    }
+}
+
+void ReportService::refuseBusy(SocketStream& stream, const Session& session) {
+    try {
+        BRMessage reply;
+        reply.MessageType = OperationMessage;
+        reply.ErrorCode = ErrorServerBusy;
+        reply.Agent = AgentName;
+        reply.ProtocolVersion = 1;
+        reply.SecurityDescriptor = session.securityDescriptor;
+        reply.dataBranch()->setText("ErrorText", "The server's memory for requests is used up; try again later.");
+        reply.send(stream, 0);
+    } catch (const CBRWebIOStreamException&) {
+        // The client is gone already.
     }
 }
 
@@ -108,7 +123,7 @@ ReportService::Outcome ReportService::answer(BRMessage& request, bool headerVali
     if (request.MessageType != OperationMessage)
         return {ErrorBadRequest, "Unknown message type " + std::to_string(request.MessageType) + "."};
     std::int32_t type = data->getInteger("type", 0);
-    if (settings_.secured && needsLogin(type)) {
+    if (settings_.secured) {
         if (!session.loggedIn) return {ErrorNotLoggedIn, "Log in first: this server is secured."};
         if (request.SecurityDescriptor != session.securityDescriptor)
             return {ErrorNotLoggedIn, "The request carries another SecurityDescriptor than the login gave."};
@@ -148,7 +163,7 @@ ReportService::Outcome ReportService::loginDialogue(const AttributeTree& data, S
 ReportService::Outcome ReportService::checkCredentials(const AttributeTree& data, std::string& user) const {
     std::string ticketText, userId, password;
     if (textField(data, "ticket", ticketText)) {
-        auto ticket = Ticket::decode(ticketText);
+        auto ticket = Ticket::decode(ticketText, settings_.ticketKey);
         if (!ticket) return {ErrorLoginRefused, "The ticket is not valid."};
         if (!ticket->validAt(static_cast<std::int64_t>(std::time(nullptr)), settings_.ticketMaxAge))
             return {ErrorLoginRefused, "The ticket has expired."};
@@ -232,7 +247,23 @@ ReportService::Outcome ReportService::publish(std::int32_t type, const Attribute
     if (!textField(data, "brx", file) || file.empty()) return {ErrorBadRequest, "No report file (\"brx\") given."};
 
     std::string bytes, error;
-    if (!DataFolder::readAnyFile(file, bytes, error, MaxReportSize)) return {ErrorFileUnreadable, error};
+    UniqueFd report;
+    switch (settings_.roots->open(file, report, error)) {
+        case PublishRoots::Verdict::Outside:
+            return {ErrorOutsidePublishRoots, "The report file is outside the folders this server publishes from."};
+        case PublishRoots::Verdict::Unreadable:
+            return {ErrorFileUnreadable, error};
+        case PublishRoots::Verdict::Opened:
+            break;
+    }
+    // The copy in memory counts with the requests in flight, like the bytes they send.
+    struct stat st;
+    RequestBudget::Share copy(settings_.budget);
+    if (::fstat(report.get(), &st) == 0 && st.st_size > 0 &&
+        static_cast<std::uint64_t>(st.st_size) <= MaxReportSize && !copy.take(static_cast<std::uint64_t>(st.st_size)))
+        return {ErrorServerBusy, "The server's memory for requests is used up; try again later."};
+    if (!DataFolder::readDescriptor(report.get(), file, bytes, error, MaxReportSize))
+        return {ErrorFileUnreadable, error};
 
     bool portal = type == PublishPortalReport;
     textField(data, portal ? "content" : "url", given);

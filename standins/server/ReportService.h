@@ -4,7 +4,10 @@
 // A connection starts with the preamble 00 00 00 09 (anything else closes it); then each
 // request message (header and data documents) is answered by one reply message, assembled in
 // memory and written with one send. A request that cannot be read in step (a broken document)
-// closes the connection; any other bad request gets an error reply (ServerErrors.h).
+// closes the connection; any other bad request gets an error reply (ServerErrors.h). A
+// connection is closed when it stays idle past the idle time, when a request does not arrive
+// whole within the request time, and (after an ErrorServerBusy reply) when the server's budget
+// for requests in flight cannot hold the bytes it sends.
 //
 // Login dialogue (message type 2). The pre-login reply holds "Mode" ("password" when the
 // server has users, else "none"), "Secured" (1 or 0), "ServerNamespace" and "ACL" (""). The
@@ -14,19 +17,22 @@
 // "permission" 1 and the user, and its header a SecurityDescriptor that later requests must
 // carry.
 //
-// Operations (message type 4, "type" 100-107, 111, 113). On a secured server the ones that
-// change objects (101-106, 111) need the login; reading (100) and publishing (107, 113) do
-// not, because the client's per-call sessions connect without one.
+// Operations (message type 4, "type" 100-107, 111, 113). On a secured server every one of them
+// needs the login (and its SecurityDescriptor); only the login dialogue is answered without.
 #include <cstdint>
 #include <string>
 
 #include "common/AttributeTree.h"
+#include "standins/common/KeyedChecksum.h"
+#include "standins/common/RequestBudget.h"
 #include "standins/common/UserDirectory.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/ObjectStore.h"
+#include "standins/server/PublishRoots.h"
 #include "standins/server/TcpServer.h"
 
 class BRMessage;
+class SocketStream;
 
 class ReportService {
 public:
@@ -36,8 +42,13 @@ public:
         bool secured = false;
         const UserDirectory* users = nullptr;
         std::int64_t ticketMaxAge = -1;
+        const PublishRoots* roots = nullptr;  // where reports may be read from
+        KeyedChecksum::Key ticketKey{};       // what tickets must be sealed with
+        int idleTimeoutMs = 300 * 1000;       // a connection with no request under way
+        int requestTimeoutMs = 30 * 1000;     // a whole request from its first byte
+        std::size_t maxConnections = 1024;
+        RequestBudget* budget = nullptr;      // memory for requests in flight (none: unbounded)
     };
-    static constexpr int IdleTimeoutMs = 5 * 60 * 1000;
     static constexpr std::size_t MaxReportSize = 64 * 1024 * 1024;
     static constexpr const char* AgentName = "brindle-server";
 
@@ -51,7 +62,7 @@ public:
     void stop() { tcp_.stop(); }
 
     // One connection, to its end.
-    void serveConnection(int fd);
+    void serveConnection(int fd, ConnectionDeadline& deadline);
 
 private:
     struct Session {
@@ -69,6 +80,8 @@ private:
     Outcome checkCredentials(const AttributeTree& data, std::string& user) const;
     Outcome operation(std::int32_t type, const AttributeTree& data, AttributeTree& reply);
     Outcome publish(std::int32_t type, const AttributeTree& data, AttributeTree& reply);
+    // Answers ErrorServerBusy before the connection is closed.
+    static void refuseBusy(SocketStream& stream, const Session& session);
 
     ObjectStore& store_;
     const DataFolder& folder_;

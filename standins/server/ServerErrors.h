@@ -17,4 +17,6 @@ enum ServerError : std::int32_t {
     ErrorNotPermitted = 9009,     // the root cannot be removed or moved; no move into itself
     ErrorBufferTooSmall = 9010,   // publish: the answer does not fit "urlsize" (or gateway/content)
     ErrorStorageFailed = 9011,    // the data folder could not be written
+    ErrorOutsidePublishRoots = 9012,  // publish: "brx" resolves to a place outside the publish roots
+    ErrorServerBusy = 9013,       // the memory for requests in flight is used up; try again later
 };

@@ -1,6 +1,6 @@
 #pragma once
-// brindle-server as a whole: opens the data folder, loads the users, starts the portal and the
-// report server, announces their ports and runs until SIGINT or SIGTERM.
+// brindle-server as a whole: opens the data folder, loads the users and the ticket key, starts
+// the portal and the report server, announces their ports and runs until SIGINT or SIGTERM.
 #include <memory>
 #include <string>
 
@@ -10,6 +10,7 @@
 #include "standins/server/ObjectStore.h"
 #include "standins/server/PortalService.h"
 #include "standins/server/PortalStore.h"
+#include "standins/server/PublishRoots.h"
 #include "standins/server/ReportService.h"
 #include "standins/server/ServerOptions.h"
 
@@ -30,9 +31,15 @@ public:
     static int run(int argc, char** argv);
 
 private:
+    // What an interrupted run left in the data folder: unfinished writes, unreferenced contents.
+    void removeLeftovers();
+
     ServerOptions options_;
     DataFolder folder_;
     UserDirectory users_;
+    PublishRoots publishRoots_;
+    KeyedChecksum::Key ticketKey_{};
+    std::unique_ptr<RequestBudget> budget_;  // shared by both ports; outlives their connections
     PortalStore portalStore_;
     ObjectStore objectStore_;
     std::unique_ptr<PortalService> portal_;

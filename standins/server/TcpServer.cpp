@@ -1,6 +1,8 @@
 #include "standins/server/TcpServer.h"
 
 #include <cerrno>
+#include <chrono>
+#include <system_error>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -8,8 +10,10 @@
 
 #include "standins/common/NetIo.h"
 
-TcpServer::TcpServer(std::string name, Handler handler, std::size_t maxConnections)
-    : name_(std::move(name)), handler_(std::move(handler)), maxConnections_(maxConnections ? maxConnections : 1) {}
+TcpServer::TcpServer(std::string name, Handler handler, Limits limits)
+    : name_(std::move(name)), handler_(std::move(handler)), limits_(limits) {
+    if (limits_.maxConnections == 0) limits_.maxConnections = 1;
+}
 
 TcpServer::~TcpServer() { stop(); }
 
@@ -24,6 +28,7 @@ bool TcpServer::listen(const std::string& host, std::uint16_t port, std::string&
     }
     wakeRead_.reset(pipeFds[0]);
     wakeWrite_.reset(pipeFds[1]);
+    spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     return true;
 }
 
@@ -37,7 +42,6 @@ void TcpServer::stop() {
         for (Worker& w : workers_)
             if (w.fd >= 0) ::shutdown(w.fd, SHUT_RDWR);
     }
-    slotFree_.notify_all();
     if (wakeWrite_) {
         char c = 1;
         [[maybe_unused]] ssize_t n = ::write(wakeWrite_.get(), &c, 1);
@@ -68,12 +72,31 @@ void TcpServer::reapFinished(std::unique_lock<std::mutex>& lock) {
     lock.lock();
 }
 
+// Out of descriptors, the waiting connection would stay in the backlog and wake every poll.
+// An idle connection makes room for it, as at the cap; without one, the spare descriptor is
+// given up for a moment to take the newcomer and close it.
+void TcpServer::refuseWithoutDescriptors() {
+    bool evicted;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        evicted = evictLongestIdle();
+    }
+    if (evicted) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // its thread frees the descriptor
+        return;
+    }
+    spare_.reset();
+    int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    spare_.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (fd < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 void TcpServer::acceptLoop() {
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             reapFinished(lock);
-            slotFree_.wait(lock, [this] { return stopping_ || active_ < maxConnections_; });
             if (stopping_) return;
         }
         pollfd fds[2] = {{listener_.get(), POLLIN, 0}, {wakeRead_.get(), POLLIN, 0}};
@@ -83,23 +106,56 @@ void TcpServer::acceptLoop() {
         if (fds[1].revents) return;
         if (!(fds[0].revents & POLLIN)) continue;
         int fd = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE) refuseWithoutDescriptors();
+            continue;
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         if (stopping_) {
             ::close(fd);
             return;
         }
+        if (active_ - evicting_ >= limits_.maxConnections && !evictLongestIdle()) {
+            ::close(fd);  // over the cap with every connection busy: refused at once
+            continue;
+        }
         workers_.emplace_back();
         Worker* worker = &workers_.back();
         worker->fd = fd;
+        worker->deadline = std::make_unique<ConnectionDeadline>(limits_.idleTimeoutMs, limits_.requestTimeoutMs);
         ++active_;
-        worker->thread = std::thread([this, worker, fd] { serve(worker, fd); });
+        try {
+            worker->thread = std::thread([this, worker, fd] { serve(worker, fd); });
+        } catch (const std::system_error&) {
+            // No thread to be had: this connection is refused, the others go on.
+            ::close(fd);
+            workers_.pop_back();
+            --active_;
+        }
     }
+}
+
+bool TcpServer::evictLongestIdle() {
+    Worker* oldest = nullptr;
+    ConnectionDeadline::Clock::time_point oldestSince{};
+    for (Worker& w : workers_) {
+        ConnectionDeadline::Clock::time_point since;
+        if (w.done || w.evicted || w.fd < 0 || !w.deadline->idleSince(since)) continue;
+        if (!oldest || since < oldestSince) {
+            oldest = &w;
+            oldestSince = since;
+        }
+    }
+    if (!oldest) return false;
+    oldest->evicted = true;
+    ++evicting_;
+    ::shutdown(oldest->fd, SHUT_RDWR);  // its thread sees the end of the stream and returns
+    return true;
 }
 
 void TcpServer::serve(Worker* worker, int fd) {
     try {
-        handler_(fd);
+        handler_(fd, *worker->deadline);
     } catch (...) {
         // A handler failure ends this connection only.
     }
@@ -108,5 +164,5 @@ void TcpServer::serve(Worker* worker, int fd) {
     worker->fd = -1;
     worker->done = true;
     --active_;
-    slotFree_.notify_all();
+    if (worker->evicted) --evicting_;
 }

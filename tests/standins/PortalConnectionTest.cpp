@@ -10,7 +10,7 @@
 #include "portal/xml/CXMLMemorySource.h"
 #include "standins/HttpFetch.h"
 #include "standins/ServerProcess.h"
-#include "standins/common/Ticket.h"
+#include "standins/TestTickets.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ protected:
         lumora.shutDown();
         address = "127.0.0.1:" + std::to_string(server.portalPort());
         ASSERT_EQ(lumora.setUp(address.c_str(), 1), LC_OK);
-        ASSERT_EQ(lumora.logOn(&handle, Ticket::issue("demo", now()).encode().c_str()), LC_OK);
+        ASSERT_EQ(lumora.logOn(&handle, Ticket::issue("demo", now(), testTicketKey()).encode().c_str()), LC_OK);
         ASSERT_NE(handle, 0u);
     }
     void TearDown() override {
@@ -224,10 +224,10 @@ TEST_F(PortalConnectionTest, RefusesUnknownHandlesAndClosedOnes) {
 }
 
 TEST_F(PortalConnectionTest, RefusedTicketsGiveTwelve) {
-    std::string forged = Ticket::issue("demo", now()).encode();
+    std::string forged = Ticket::issue("demo", now(), testTicketKey()).encode();
     forged[forged.size() - 1] = forged.back() == '0' ? '1' : '0';
     const std::string tickets[] = {
-        Ticket::issue("demo", now() - 7200, 3600).encode(),  // expired
+        Ticket::issue("demo", now() - 7200, testTicketKey(), 3600).encode(),  // expired
         forged,
         "not a ticket",
     };
@@ -243,7 +243,7 @@ TEST(PortalConnectionSetUp, LogOnBeforeSetUpGivesFourteen) {
     ASSERT_TRUE(lumora.bound());
     lumora.shutDown();
     LC_HANDLE handle = 9;
-    std::string ticket = Ticket::issue("demo", now()).encode();
+    std::string ticket = Ticket::issue("demo", now(), testTicketKey()).encode();
     EXPECT_EQ(lumora.logOn(&handle, ticket.c_str()), LC_NOT_SET_UP);
     EXPECT_EQ(handle, 0u);
     ServerProcess server;
@@ -270,7 +270,7 @@ TEST(PortalTicketLifetime, TheServersLifetimeBoundsTheTicketsAge) {
     std::string address = "127.0.0.1:" + std::to_string(server.portalPort());
     ASSERT_EQ(lumora.setUp(address.c_str(), 1), LC_OK);
     LC_HANDLE handle = 0;
-    EXPECT_EQ(lumora.logOn(&handle, Ticket::issue("demo", now()).encode().c_str()), LC_TICKET_REFUSED);
+    EXPECT_EQ(lumora.logOn(&handle, Ticket::issue("demo", now(), testTicketKey()).encode().c_str()), LC_TICKET_REFUSED);
     lumora.shutDown();
 }
 
@@ -286,7 +286,7 @@ TEST(PortalUnreachable, LogOnToNoPortalFails) {
     lumora.shutDown();
     ASSERT_EQ(lumora.setUp(("127.0.0.1:" + std::to_string(port)).c_str(), 1), LC_OK);
     LC_HANDLE handle = 0;
-    EXPECT_EQ(lumora.logOn(&handle, Ticket::issue("demo", now()).encode().c_str()), LC_CONNECT_FAILED);
+    EXPECT_EQ(lumora.logOn(&handle, Ticket::issue("demo", now(), testTicketKey()).encode().c_str()), LC_CONNECT_FAILED);
     lumora.shutDown();
 }
 
@@ -302,7 +302,8 @@ TEST(PortalHttp, ServesPagesAndRefusesTheRest) {
         {"GET", "/gateway?DC=R&E=R404", 404},
         {"GET", "/gateway?DC=R&E=../portal.xml", 404},
         {"GET", "/gateway?E=R1", 400},
-        {"GET", "/lumora", 405},
+        {"GET", "/lumora", 200},  // a page for a browser that links to /
+        {"PUT", "/lumora", 405},
         {"GET", "/elsewhere", 404},
         {"POST", "/lumora/logon", 401},
     };

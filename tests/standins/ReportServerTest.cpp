@@ -2,10 +2,12 @@
 // cycle, publishing, restart, many clients and bad input.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <csignal>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -13,7 +15,7 @@
 #include "standins/HttpFetch.h"
 #include "standins/ReportClient.h"
 #include "standins/ServerProcess.h"
-#include "standins/common/Ticket.h"
+#include "standins/TestTickets.h"
 #include "standins/server/DataFolder.h"
 #include "standins/server/ServerErrors.h"
 
@@ -336,7 +338,7 @@ TEST(ReportServerStop, InterruptStopsItCleanlyWithClientsConnected) {
 class SecuredReportServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string users = server.writeScratchFile("users", "# test users\nalice:wonder land\n");
+        users = server.writeScratchFile("users", "# test users\nalice:wonder land\ndemo:not the default\n");
         ASSERT_TRUE(server.start({"--users", users})) << server.error();
         client.connect(server.reportPort());
     }
@@ -346,19 +348,44 @@ protected:
     }
     ServerProcess server;
     ReportClient client;
+    std::string users;
 };
 
-TEST_F(SecuredReportServerTest, AsksForAPasswordLogin) {
+// Only the login dialogue is answered without a login: every operation, reading and
+// publishing included, is refused, and a refused publish stores nothing.
+TEST_F(SecuredReportServerTest, AnswersNothingButTheLoginDialogueWithoutALogin) {
     client.preLogin();
     EXPECT_EQ(client.reply().getText("Mode", ""), "password");
     EXPECT_EQ(client.reply().getInteger("Secured", 0), 1);
-    EXPECT_EQ(client.createObject("/S", ReportClient::properties("/S", "Folder")).ErrorCode, ErrorNotLoggedIn);
-    // Reading and publishing need no login: the client's per-call sessions have none.
-    EXPECT_EQ(client.getObject("/").ErrorCode, 0);
+    std::string file = server.writeScratchFile("secret.xml", "<Report/>");
+    struct Case {
+        const char* what;
+        std::function<BRMessage&()> request;
+    } cases[] = {
+        {"get", [&]() -> BRMessage& { return client.getObject("/"); }},
+        {"get with thumbnails", [&]() -> BRMessage& { return client.getObject("/", -1, 1); }},
+        {"create", [&]() -> BRMessage& { return client.createObject("/S", ReportClient::properties("/S", "Folder")); }},
+        {"set", [&]() -> BRMessage& { return client.setObject("/", "1", AttributeTree()); }},
+        {"bulk publish", [&]() -> BRMessage& { return client.bulkPublish("/"); }},
+        {"publish", [&]() -> BRMessage& { return client.publishReport("N", "", file, "", 3072); }},
+        {"portal publish", [&]() -> BRMessage& { return client.publishPortalReport("N", file, "", 256, 64); }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.request().ErrorCode, ErrorNotLoggedIn) << c.what;
+        EXPECT_EQ(client.reply().findText("URL"), nullptr) << c.what;
+        EXPECT_EQ(client.reply().findText("Revision"), nullptr) << c.what;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(server.dataFolder() + "/content"));
+    ASSERT_EQ(client.loginUser("alice", "wonder land").ErrorCode, 0);
+    EXPECT_EQ(client.getObject("/Published", 1, 0).ErrorCode, 0);
+    EXPECT_EQ(client.reply().getBranch("Content")->childCount(), 0u);
 }
 
 TEST_F(SecuredReportServerTest, ChecksEachKindOfCredential) {
     std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    const KeyedChecksum::Key key = testTicketKey(users);
+    KeyedChecksum::Key otherKey = key;
+    otherKey[0] ^= 1;
     struct Case {
         const char* what;
         std::function<BRMessage&(ReportClient&)> login;
@@ -367,15 +394,18 @@ TEST_F(SecuredReportServerTest, ChecksEachKindOfCredential) {
         {"user and password", [](ReportClient& c) -> BRMessage& { return c.loginUser("alice", "wonder land"); }, 0},
         {"wrong password", [](ReportClient& c) -> BRMessage& { return c.loginUser("alice", "wonder"); }, ErrorLoginRefused},
         {"unknown user", [](ReportClient& c) -> BRMessage& { return c.loginUser("bob", "x"); }, ErrorLoginRefused},
-        {"default user", [](ReportClient& c) -> BRMessage& { return c.loginUser("demo", "demo"); }, 0},
-        {"old password", [](ReportClient& c) -> BRMessage& { return c.loginOldPassword("demo"); }, 0},
-        {"wrong old password", [](ReportClient& c) -> BRMessage& { return c.loginOldPassword("nope"); }, ErrorLoginRefused},
-        {"ticket", [&](ReportClient& c) -> BRMessage& { return c.loginTicket(Ticket::issue("alice", now).encode()); }, 0},
-        {"expired ticket", [&](ReportClient& c) -> BRMessage& { return c.loginTicket(Ticket::issue("alice", now - 7200, 3600).encode()); }, ErrorLoginRefused},
+        {"built-in user not in the file", [](ReportClient& c) -> BRMessage& { return c.loginUser("demo", "demo"); }, ErrorLoginRefused},
+        {"default user from the file", [](ReportClient& c) -> BRMessage& { return c.loginUser("demo", "not the default"); }, 0},
+        {"old password", [](ReportClient& c) -> BRMessage& { return c.loginOldPassword("not the default"); }, 0},
+        {"built-in old password", [](ReportClient& c) -> BRMessage& { return c.loginOldPassword("demo"); }, ErrorLoginRefused},
+        {"ticket", [&](ReportClient& c) -> BRMessage& { return c.loginTicket(Ticket::issue("alice", now, key).encode()); }, 0},
+        {"expired ticket", [&](ReportClient& c) -> BRMessage& { return c.loginTicket(Ticket::issue("alice", now - 7200, key, 3600).encode()); }, ErrorLoginRefused},
         {"forged ticket", [&](ReportClient& c) -> BRMessage& {
-             std::string t = Ticket::issue("alice", now).encode();
+             std::string t = Ticket::issue("alice", now, key).encode();
              t[5] = t[5] == '1' ? '2' : '1';
              return c.loginTicket(t); }, ErrorLoginRefused},
+        {"ticket sealed with another key", [&](ReportClient& c) -> BRMessage& { return c.loginTicket(Ticket::issue("alice", now, otherKey).encode()); }, ErrorLoginRefused},
+        {"ticket of the key without a users file", [&](ReportClient& c) -> BRMessage& { return c.loginTicket(Ticket::issue("alice", now, testTicketKey()).encode()); }, ErrorLoginRefused},
     };
     for (const Case& c : cases) {
         ReportClient session;
@@ -392,6 +422,30 @@ TEST_F(SecuredReportServerTest, ChecksEachKindOfCredential) {
             EXPECT_EQ(session.createObject("/X", ReportClient::properties("/X", "Folder")).ErrorCode, ErrorNotLoggedIn);
         }
     }
+}
+
+// The key is made at random, beside the users file, readable by its owner only; a second start
+// keeps it, so tickets stay valid across restarts.
+TEST_F(SecuredReportServerTest, KeepsItsRandomKeyBesideTheUsersFile) {
+    struct stat st;
+    ASSERT_EQ(::stat((users + ".key").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_size, 32);
+    std::string ticket = Ticket::issue("alice", static_cast<std::int64_t>(std::time(nullptr)), testTicketKey(users)).encode();
+    client.close();
+    ASSERT_EQ(server.stop(), 0);
+    ASSERT_TRUE(server.start({"--users", users})) << server.error();
+    client.connect(server.reportPort());
+    client.preLogin();
+    EXPECT_EQ(client.loginTicket(ticket).ErrorCode, 0);
+    // A key file that others may read is refused, and the server does not start.
+    client.close();
+    ASSERT_EQ(server.stop(), 0);
+    ASSERT_EQ(::chmod((users + ".key").c_str(), 0644), 0);
+    EXPECT_FALSE(server.start({"--users", users}));
+    ASSERT_EQ(::chmod((users + ".key").c_str(), 0600), 0);
+    ASSERT_TRUE(server.start({"--users", users})) << server.error();
+    client.connect(server.reportPort());
 }
 
 TEST_F(SecuredReportServerTest, LaterRequestsMustCarryTheSecurityDescriptor) {

@@ -14,7 +14,7 @@
 #include "platform/external/SentrelAPI.h"
 #include "platform/external/Tessaron.h"
 #include "standins/ServerProcess.h"
-#include "standins/common/Ticket.h"
+#include "standins/TestTickets.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST_F(SentrelTest, SignsTheDefaultUserOnWithAVerifiableTicket) {
     char ticket[SN_TICKET_BUFFER_SIZE];
     ASSERT_EQ(authenticate(handle, nameSpace, "demo", "demo", 0, &info, ticket), SN_OK);
     EXPECT_LE(std::strlen(ticket), Ticket::MaxLength);
-    auto decoded = Ticket::decode(ticket);
+    auto decoded = Ticket::decode(ticket, testTicketKey());
     ASSERT_TRUE(decoded.has_value()) << ticket;
     EXPECT_EQ(decoded->user, "demo");
     std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
@@ -98,9 +98,14 @@ TEST_F(SentrelTest, ReadsTheUsersFileNamedByTheEnvironment) {
     char ticket[SN_TICKET_BUFFER_SIZE];
     SN_LogonInfo info{};
     EXPECT_EQ(authenticate(handle, "Brindle", "alice", "pass:with colon", 0, &info, ticket), SN_OK);
-    EXPECT_EQ(Ticket::decode(ticket)->user, "alice");
+    // Sealed with the key beside the users file, not with the one of the default user.
+    auto decoded = Ticket::decode(ticket, testTicketKey(path));
+    ASSERT_TRUE(decoded.has_value()) << ticket;
+    EXPECT_EQ(decoded->user, "alice");
+    EXPECT_FALSE(Ticket::decode(ticket, testTicketKey()).has_value());
     EXPECT_EQ(authenticate(handle, "Brindle", "bob", "", 0, &info, ticket), SN_OK);
-    EXPECT_EQ(authenticate(handle, "Brindle", "demo", "demo", 0, &info, ticket), SN_OK);
+    // The file replaces the built-in user.
+    EXPECT_EQ(authenticate(handle, "Brindle", "demo", "demo", 0, &info, ticket), SN_LOGON_REFUSED);
 
     std::string bad = scratch.writeScratchFile("bad-users", "alice:x\nno colon here\n");
     setenv("BRINDLE_USERS", bad.c_str(), 1);
@@ -209,7 +214,7 @@ TEST(TessaronTest, AnswersOnTheTerminal) {
         DialogOutcome outcome = runLogonDialog(true, c.answers);
         EXPECT_EQ(outcome.result, c.result) << c.answers[0];
         if (c.result == SN_OK) {
-            auto ticket = Ticket::decode(outcome.ticket);
+            auto ticket = Ticket::decode(outcome.ticket, testTicketKey());
             ASSERT_TRUE(ticket.has_value()) << outcome.ticket;
             EXPECT_EQ(ticket->user, "demo");
         } else {

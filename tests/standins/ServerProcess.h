@@ -21,6 +21,7 @@ public:
     // Sends the signal and waits; the exit status (-1 when it had to be killed).
     int stop(int signal = 15);
     bool running() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
 
     const std::string& dataFolder() const { return dataFolder_; }
     std::uint16_t reportPort() const { return reportPort_; }

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -15,21 +16,32 @@
 
 namespace {
 
+KeyedChecksum::Key keyOf(const char* bytes) {
+    KeyedChecksum::Key key{};
+    std::memcpy(key.data(), bytes, std::min(std::strlen(bytes), key.size()));
+    return key;
+}
+
+// HMAC-SHA-512 pads its key with zeros, so a short key padded to 32 bytes gives the published
+// HMAC-SHA-512 value, of which crypto_auth keeps the first 32 bytes.
 TEST(KeyedChecksumTest, MatchesTheReferenceVector) {
-    KeyedChecksum::Key key;
-    for (int i = 0; i < 16; ++i) key[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    std::string message;
-    for (int i = 0; i < 15; ++i) message.push_back(static_cast<char>(i));
-    EXPECT_EQ(KeyedChecksum(key).compute(message), 0xa129ca6149be45e5ULL);
-    EXPECT_EQ(KeyedChecksum(key).compute(""), 0x726fdb47dd0e0e31ULL);
+    KeyedChecksum checksum(keyOf("Jefe"));
+    const std::string expected = "164b7a7bfcf819e2e395fbe73b56e0a387bd64222e831fd610270cd7ea250554";
+    EXPECT_EQ(checksum.computeHex("what do ya want for nothing?"), expected);
+    EXPECT_TRUE(checksum.verifyHex("what do ya want for nothing?", expected));
+    EXPECT_FALSE(checksum.verifyHex("what do ya want for nothing!", expected));
+    EXPECT_FALSE(KeyedChecksum(keyOf("Jeff")).verifyHex("what do ya want for nothing?", expected));
+    EXPECT_FALSE(checksum.verifyHex("what do ya want for nothing?", expected.substr(0, 63)));
+    EXPECT_FALSE(checksum.verifyHex("what do ya want for nothing?", "164B" + expected.substr(4)));
 }
 
 TEST(TicketTest, RoundTripsAndRefusesEveryChange) {
-    Ticket t = Ticket::issue("a user: with \"odd\" bytes\x01", 1000, 60);
+    const KeyedChecksum::Key key = keyOf("test key");
+    Ticket t = Ticket::issue("a user: with \"odd\" bytes\x01", 1000, key, 60);
     std::string text = t.encode();
     ASSERT_FALSE(text.empty());
     for (char c : text) EXPECT_TRUE(c > 0x20 && c < 0x7f) << text;
-    auto back = Ticket::decode(text);
+    auto back = Ticket::decode(text, key);
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->user, t.user);
     EXPECT_EQ(back->issued, 1000);
@@ -37,23 +49,29 @@ TEST(TicketTest, RoundTripsAndRefusesEveryChange) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::string changed = text;
         changed[i] = changed[i] == 'a' ? 'b' : 'a';
-        EXPECT_FALSE(Ticket::decode(changed).has_value()) << i;
+        EXPECT_FALSE(Ticket::decode(changed, key).has_value()) << i;
     }
-    EXPECT_FALSE(Ticket::decode(text.substr(0, text.size() - 1)).has_value());
-    EXPECT_FALSE(Ticket::decode("").has_value());
+    EXPECT_FALSE(Ticket::decode(text.substr(0, text.size() - 1), key).has_value());
+    EXPECT_FALSE(Ticket::decode("", key).has_value());
+    // Sealed with another key: refused.
+    EXPECT_FALSE(Ticket::decode(text, keyOf("other key")).has_value());
+    Ticket unsealed = t;
+    unsealed.key.reset();
+    EXPECT_EQ(unsealed.encode(), "");
 }
 
 TEST(TicketTest, FitsItsBufferForTheLongestUser) {
+    const KeyedChecksum::Key key = keyOf("test key");
     std::string longest(Ticket::MaxUserLength, '\xff');
-    std::string text = Ticket::issue(longest, 9999999999LL).encode();
+    std::string text = Ticket::issue(longest, 9999999999LL, key).encode();
     EXPECT_LE(text.size(), Ticket::MaxLength);
-    EXPECT_TRUE(Ticket::decode(text).has_value());
-    EXPECT_EQ(Ticket::issue(longest + "x", 1).encode(), "");
-    EXPECT_EQ(Ticket::issue("", 1).encode(), "");
+    EXPECT_TRUE(Ticket::decode(text, key).has_value());
+    EXPECT_EQ(Ticket::issue(longest + "x", 1, key).encode(), "");
+    EXPECT_EQ(Ticket::issue("", 1, key).encode(), "");
 }
 
 TEST(TicketTest, ValidityFollowsExpiryAndMaximumAge) {
-    Ticket t = Ticket::issue("demo", 1000, 100);
+    Ticket t = Ticket::issue("demo", 1000, keyOf("k"), 100);
     struct Case {
         std::int64_t now, maxAge;
         bool valid;
@@ -72,6 +90,16 @@ TEST(UserDirectoryTest, ParsesTheFileFormat) {
     EXPECT_TRUE(users.checkPassword("demo", "changed"));
     EXPECT_FALSE(users.checkPassword("demo", "demo"));
     EXPECT_FALSE(users.checkPassword("carol", ""));
+}
+
+TEST(UserDirectoryTest, AFileReplacesTheBuiltInUser) {
+    UserDirectory users;
+    EXPECT_TRUE(users.checkPassword(UserDirectory::DefaultUser, UserDirectory::DefaultPassword));
+    std::string error;
+    ASSERT_TRUE(users.loadText("alice:secret\n", error)) << error;
+    EXPECT_TRUE(users.checkPassword("alice", "secret"));
+    EXPECT_FALSE(users.contains(UserDirectory::DefaultUser));
+    EXPECT_EQ(users.size(), 1u);
 }
 
 TEST(UserDirectoryTest, RefusesBadLinesAndKeepsWhatItHad) {

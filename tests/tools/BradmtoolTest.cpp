@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -89,7 +90,9 @@ struct CommandCase {
 // The steps build on each other: a folder and a report are made, changed, copied, moved,
 // commanded and removed again.
 TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
-  const std::string report = BrindleServer::sourceDir() + "/tools/demo/sample-report.xml";
+  // The server publishes only from its publish roots (the temporary folder the scratch is in).
+  const std::string report = server_->scratch() + "/sample-report.xml";
+  std::filesystem::copy_file(BrindleServer::sourceDir() + "/tools/demo/sample-report.xml", report);
   const std::vector<CommandCase> cases = {
       {{"create", "Folder", "/T", "--description", "Tool tests"}, 0, "", "", ""},
       {{"create", "Report", "/T/r", "--source", "/tmp/r.xml", "--mirrors", "lpwq://m/one"}, 0, "", "", ""},

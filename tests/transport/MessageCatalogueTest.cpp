@@ -122,14 +122,14 @@ TEST(MessageLibrary, TextsForTheKnownCodesOnly) {
   ASSERT_NE(handle, nullptr) << ::dlerror();
   auto getMessage = reinterpret_cast<BrwebGetMessageFn>(::dlsym(handle, "brwebGetMessage"));
   ASSERT_NE(getMessage, nullptr);
-  for (int code : {0, 1, 3, 4, 1102, 1020, 1055, 1070, 1071, 1072, 1074, 9001, 9006, 9011}) {
+  for (int code : {0, 1, 3, 4, 1102, 1020, 1055, 1070, 1071, 1072, 1074, 9001, 9006, 9011, 9012, 9013}) {
     SCOPED_TRACE(code);
     const char* text = getMessage(code);
     ASSERT_NE(text, nullptr);
     EXPECT_GT(std::strlen(text), 10u);
     EXPECT_EQ(std::strchr(text, '\n'), nullptr) << "one line";
   }
-  for (int code : {-1, 2, 5, 1000, 1073, 9000, 9012, 99999}) EXPECT_EQ(getMessage(code), nullptr) << code;
+  for (int code : {-1, 2, 5, 1000, 1073, 9000, 9014, 99999}) EXPECT_EQ(getMessage(code), nullptr) << code;
   ::dlclose(handle);
 }
 
