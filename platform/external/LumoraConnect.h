@@ -67,6 +67,24 @@ typedef int32_t (*LC_LogOff_fn)(LC_HANDLE handle);
 /* 6: forgets the set-up and ends every connection still open. */
 typedef int32_t (*LC_ShutDown_fn)(void);
 
+/*
+ * Looked up by name, not by ordinal: extras of this library for hosts that want them.
+ *
+ * LC_SetTimeouts bounds, for every connection made afterwards, the connect (connectMs) and
+ * each request's whole exchange with the portal (ioMs: the request written and its reply
+ * read, however slowly the reply arrives), in milliseconds; 0 (the default) waits for ever,
+ * negative values count as 0. A request that runs out of time fails with LC_CONNECT_FAILED
+ * and is not sent again: the portal may have carried it out.
+ *
+ * LC_GetLastErrorText writes the reason for the last failure of a call in this thread, one
+ * line ("no reply from the portal at HOST:PORT within 30 s"), empty when none failed; 0, 1
+ * when it does not fit (text unchanged), 2 for a null text or a capacity below 1.
+ */
+#define LC_SET_TIMEOUTS_NAME "LC_SetTimeouts"
+#define LC_GET_LAST_ERROR_TEXT_NAME "LC_GetLastErrorText"
+typedef void (*LC_SetTimeouts_fn)(int32_t connectMs, int32_t ioMs);
+typedef int32_t (*LC_GetLastErrorText_fn)(char* text, int32_t capacity);
+
 #ifdef __cplusplus
 }
 #endif

@@ -23,6 +23,9 @@ public:
     // Since when the connection has been waiting for a request; false while one is under way.
     bool idleSince(Clock::time_point& since) const;
 
+    // True once the deadline that applies now has passed.
+    bool expired() const { return Clock::now() >= deadline_; }
+
     // Waits until fd has bytes (or its end) to read; false when the deadline has passed.
     bool waitReadable(int fd) const;
     // Sends every byte within the request time from now; false on time-out or failure.

@@ -33,6 +33,7 @@ extern "C" {
 BRINDLE_EXPORT int32_t ordinal_1(const char* portalAddress, int32_t) { return table().setUp(portalAddress); }
 
 BRINDLE_EXPORT int32_t ordinal_2(LC_HANDLE* handle, const char* ticket) {
+    PortalClient::lastErrorText().clear();
     if (!handle) return LC_BAD_ARGUMENT;
     LC_HANDLE opened = 0;
     int32_t rc = table().logOn(ticket, opened);
@@ -42,6 +43,7 @@ BRINDLE_EXPORT int32_t ordinal_2(LC_HANDLE* handle, const char* ticket) {
 
 BRINDLE_EXPORT int32_t ordinal_4(LC_HANDLE handle, const char* request, char* reply, uint32_t* size,
                                  const char* locale) {
+    PortalClient::lastErrorText().clear();
     if (!request || !reply || !size || *size == 0) return LC_BAD_ARGUMENT;
     auto client = table().find(handle);
     reply[0] = '\0';
@@ -76,6 +78,16 @@ BRINDLE_EXPORT int32_t ordinal_7(LC_HANDLE handle, char* buffer, uint32_t* size)
     return rc;
 }
 
+BRINDLE_EXPORT void LC_SetTimeouts(int32_t connectMs, int32_t ioMs) { table().setTimeouts(connectMs, ioMs); }
+
+BRINDLE_EXPORT int32_t LC_GetLastErrorText(char* text, int32_t capacity) {
+    if (!text || capacity < 1) return LC_BAD_ARGUMENT;
+    const std::string& reason = PortalClient::lastErrorText();
+    if (reason.size() >= static_cast<std::size_t>(capacity)) return LC_MORE_DATA;
+    copyText(text, static_cast<uint32_t>(capacity), reason);
+    return LC_OK;
+}
+
 }  // extern "C"
 
 static_assert(std::is_same_v<decltype(&ordinal_1), LC_SetUp_fn>);
@@ -84,3 +96,5 @@ static_assert(std::is_same_v<decltype(&ordinal_4), LC_Send_fn>);
 static_assert(std::is_same_v<decltype(&ordinal_5), LC_LogOff_fn>);
 static_assert(std::is_same_v<decltype(&ordinal_6), LC_ShutDown_fn>);
 static_assert(std::is_same_v<decltype(&ordinal_7), LC_FetchReply_fn>);
+static_assert(std::is_same_v<decltype(&LC_SetTimeouts), LC_SetTimeouts_fn>);
+static_assert(std::is_same_v<decltype(&LC_GetLastErrorText), LC_GetLastErrorText_fn>);

@@ -2,11 +2,29 @@
 
 #include <poll.h>
 
+#include <memory>
+
+#include "standins/common/ConnectionDeadline.h"
 #include "standins/common/HttpReader.h"
 #include "standins/common/NetIo.h"
 
-PortalClient::PortalClient(std::string host, std::uint16_t port, std::string ticket)
-    : host_(std::move(host)), port_(port), ticket_(std::move(ticket)) {}
+PortalClient::PortalClient(std::string host, std::uint16_t port, std::string ticket, int connectMs, int ioMs)
+    : host_(std::move(host)), port_(port), connectMs_(connectMs), ioMs_(ioMs), ticket_(std::move(ticket)) {}
+
+std::string& PortalClient::lastErrorText() {
+    thread_local std::string text;
+    return text;
+}
+
+std::string PortalClient::seconds(int ms) const {
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000) {
+        std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
+        while (fraction.back() == '0') fraction.pop_back();
+        text += "." + fraction;
+    }
+    return text + " s";
+}
 
 int32_t PortalClient::logOn() {
     int status = 0;
@@ -14,7 +32,11 @@ int32_t PortalClient::logOn() {
     int32_t rc = exchange("/lumora/logon", "", nullptr, status, answer);
     if (rc != LC_OK) return rc;
     if (status == 200) return LC_OK;
-    if (status == 401 || status == 403) return LC_TICKET_REFUSED;
+    if (status == 401 || status == 403) {
+        lastErrorText() = "the portal at " + endpoint() + " refused the ticket";
+        return LC_TICKET_REFUSED;
+    }
+    lastErrorText() = "the portal at " + endpoint() + " answered the log-on with HTTP " + std::to_string(status);
     return LC_BAD_REPLY;
 }
 
@@ -27,7 +49,10 @@ int32_t PortalClient::send(const std::string& request, const char* locale) {
     if (rc != LC_OK) return rc;
     // The portal answers failures of a request as XML results; any other status has no
     // reply to hand over.
-    if (status != 200) return LC_BAD_REPLY;
+    if (status != 200) {
+        lastErrorText() = "the portal at " + endpoint() + " answered HTTP " + std::to_string(status);
+        return LC_BAD_REPLY;
+    }
     reply_ = std::move(answer);
     return LC_OK;
 }
@@ -69,24 +94,49 @@ int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::st
     keep = false;
     if (!connection_) {
         std::string error;
-        connection_ = netio::connectTcp(host_, port_, ConnectTimeoutMs, error);
-        if (!connection_) return LC_CONNECT_FAILED;
-        netio::setTimeouts(connection_.get(), ReplyTimeoutMs);
+        connection_ = netio::connectTcp(host_, port_, connectMs_ > 0 ? connectMs_ : -1, error);
+        if (!connection_) {
+            lastErrorText() = error.find("Connection refused") != std::string::npos
+                                  ? "connection refused by the portal at " + endpoint()
+                              : error.find("timed out") != std::string::npos
+                                  ? "no connection to the portal at " + endpoint() + " within " + seconds(connectMs_)
+                                  : "cannot connect to the portal at " + endpoint() + ": " + error;
+            return LC_CONNECT_FAILED;
+        }
         netio::setNoDelay(connection_.get());
     }
-    if (!netio::sendAll(connection_.get(), wire)) {
+    // The whole exchange, from the first byte written to the last byte of the reply, runs
+    // against one deadline when the host set one.
+    std::unique_ptr<ConnectionDeadline> deadline;
+    if (ioMs_ > 0) {
+        deadline = std::make_unique<ConnectionDeadline>(ioMs_, ioMs_);
+        deadline->requestStarted();
+    }
+    const bool sent = deadline ? deadline->sendAll(connection_.get(), wire.data(), wire.size())
+                               : netio::sendAll(connection_.get(), wire);
+    if (!sent) {
         connection_.reset();
+        lastErrorText() = deadline && deadline->expired()
+                              ? "the portal at " + endpoint() + " took no request within " + seconds(ioMs_)
+                              : "sending to the portal at " + endpoint() + " failed";
         return LC_CONNECT_FAILED;
     }
     HttpReader reader(connection_.get(), MaxReply);
+    if (deadline) reader.setDeadline(deadline.get());
     HttpMessage response;
     HttpReader::Result r = reader.readResponse(response);
     if (r == HttpReader::Result::Closed || r == HttpReader::Result::Failed) {
         connection_.reset();
+        lastErrorText() = deadline && deadline->expired()
+                              ? "no reply from the portal at " + endpoint() + " within " + seconds(ioMs_)
+                          : r == HttpReader::Result::Closed
+                              ? "the portal at " + endpoint() + " closed the connection without replying"
+                              : "the portal at " + endpoint() + " closed the connection in the middle of its reply";
         return LC_CONNECT_FAILED;
     }
     if (r != HttpReader::Result::Ok) {
         connection_.reset();
+        lastErrorText() = "the portal at " + endpoint() + " answered something that is not an HTTP reply";
         return LC_BAD_REPLY;
     }
     status = response.status;

@@ -15,11 +15,13 @@
 
 class PortalClient {
 public:
-    static constexpr int ConnectTimeoutMs = 5000;
-    static constexpr int ReplyTimeoutMs = 30000;
     static constexpr std::size_t MaxReply = 64 * 1024 * 1024;
 
-    PortalClient(std::string host, std::uint16_t port, std::string ticket);
+    // connectMs bounds each connect, ioMs each request's whole exchange; 0 waits for ever.
+    PortalClient(std::string host, std::uint16_t port, std::string ticket, int connectMs = 0, int ioMs = 0);
+
+    // The reason for the last failure of this thread's calls, one line; empty when none.
+    static std::string& lastErrorText();
 
     // LC_OK, LC_TICKET_REFUSED, LC_CONNECT_FAILED or LC_BAD_REPLY.
     int32_t logOn();
@@ -43,8 +45,13 @@ private:
     int32_t exchangeOnce(const std::string& wire, int& status, std::string& answer, bool& keep);
     bool keptConnectionUsable() const;
 
+    std::string endpoint() const { return host_ + ":" + std::to_string(port_); }
+    std::string seconds(int ms) const;
+
     std::string host_;
     std::uint16_t port_;
+    int connectMs_;
+    int ioMs_;
     std::string ticket_;
     UniqueFd connection_;
     std::string reply_;

@@ -40,15 +40,18 @@ int32_t PortalConnectionTable::setUp(const char* address) {
 int32_t PortalConnectionTable::logOn(const char* ticket, LC_HANDLE& handle) {
     std::string host;
     std::uint16_t port;
+    int connectMs, ioMs;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!setUp_) return LC_NOT_SET_UP;
         host = host_;
         port = port_;
+        connectMs = connectMs_;
+        ioMs = ioMs_;
     }
     if (!ticket) return LC_BAD_ARGUMENT;
     if (!sendableTicket(ticket)) return LC_TICKET_REFUSED;
-    auto client = std::make_shared<PortalClient>(host, port, ticket);
+    auto client = std::make_shared<PortalClient>(host, port, ticket, connectMs, ioMs);
     int32_t rc = client->logOn();
     if (rc == LC_CONNECT_FAILED || rc == LC_BAD_REPLY) {
         forgetUnusedSetUp();
@@ -81,6 +84,12 @@ int32_t PortalConnectionTable::logOff(LC_HANDLE handle) {
 void PortalConnectionTable::forgetUnusedSetUp() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (clients_.empty()) setUp_ = false;
+}
+
+void PortalConnectionTable::setTimeouts(int32_t connectMs, int32_t ioMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    connectMs_ = connectMs > 0 ? connectMs : 0;
+    ioMs_ = ioMs > 0 ? ioMs : 0;
 }
 
 void PortalConnectionTable::shutDown() {

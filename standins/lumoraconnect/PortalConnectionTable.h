@@ -21,6 +21,8 @@ public:
     std::shared_ptr<PortalClient> find(LC_HANDLE handle);
     int32_t logOff(LC_HANDLE handle);
     void shutDown();
+    // Bounds for the connections logged on from now on (PortalClient); 0 waits for ever.
+    void setTimeouts(int32_t connectMs, int32_t ioMs);
 
 private:
     void forgetUnusedSetUp();
@@ -31,4 +33,6 @@ private:
     std::uint16_t port_ = 80;
     std::map<LC_HANDLE, std::shared_ptr<PortalClient>> clients_;
     LC_HANDLE next_ = 1;
+    int connectMs_ = 0;
+    int ioMs_ = 0;
 };
