@@ -11,10 +11,6 @@
 #include "tools/support/CommandArguments.h"
 #include "tools/support/UsageError.h"
 
-#ifndef BRINDLE_VERSION
-#define BRINDLE_VERSION "unknown"
-#endif
-
 namespace {
 
 const std::vector<KnownOption> GlobalOptions = {
@@ -106,6 +102,10 @@ int BradmTool::runCommand(const CommandDefinition& command, const std::vector<st
     printCommandHelp(command);
     return Success;
   }
+  if (given(local, globals, "version")) {
+    out_ << "bradmtool " << BRINDLE_VERSION << '\n';
+    return Success;
+  }
   const std::size_t count = local.operands().size();
   if (count < command.minOperands)
     throw UsageError(std::string("missing operands; usage: bradmtool ") + command.name + " " +
@@ -153,6 +153,9 @@ void BradmTool::printUsage(std::ostream& stream) const {
             "none), run one operation and log out. Trees print as an indented outline, or as\n"
             "JSON with --json. Failures print one line on standard error; the exit status is 0\n"
             "on success, 1 when the operation failed and 2 for a wrong command line.\n"
+            "\n"
+            "  -h, --help     this text; 'bradmtool COMMAND --help' explains one command\n"
+            "  --version      print \"bradmtool VERSION\" and exit\n"
             "\n"
             "Commands:\n";
   for (const CommandDefinition& command : BradmCommands::all()) {

@@ -13,7 +13,6 @@
 #include "platform/ui/CStringArray.h"
 #include "platform/ui/CTerminalDriver.h"
 #include "platform/ui/CUiApp.h"
-#include "brindle/BRCUtil.h"
 #include "tools/brpublish/PublishSteps.h"
 #include "tools/brpublish/ReportSnapshot.h"
 #include "tools/support/CommandArguments.h"
@@ -25,6 +24,7 @@ const std::vector<KnownOption> Options = {
     {"server", true}, {"report", true},      {"name", true},     {"box", true},
     {"item", true},   {"portal", true},      {"description", true}, {"user", true},
     {"password", true}, {"wizard", false},   {"quiet", false},   {"help", false},
+    {"version", false},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
@@ -69,6 +69,10 @@ int BrPublishTool::run(const std::vector<std::string>& args) {
     const CommandArguments arguments(args, 1, Options);
     if (arguments.has("help")) {
       printUsage();
+      return Success;
+    }
+    if (arguments.has("version")) {
+      out_ << "brpublish " << BRINDLE_VERSION << '\n';
       return Success;
     }
     const Request request = parse(arguments);
@@ -197,6 +201,8 @@ void BrPublishTool::printUsage() const {
           "                        for its commands); it signs on through the logon dialog,\n"
           "                        asks for the NewsBox and proposes --name (or the file's name)\n"
           "  --quiet               do not report the steps\n"
+          "  -h, --help            this text\n"
+          "  --version             print \"brpublish VERSION\" and exit\n"
           "\n"
           "Steps are reported on standard error as they happen. On success two lines go to\n"
           "standard output: NewsItemId=ID and Portal=HOST:PORT. On failure the reason goes to\n"
