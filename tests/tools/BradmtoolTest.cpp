@@ -93,7 +93,8 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
   const std::vector<CommandCase> cases = {
       {{"create", "Folder", "/T", "--description", "Tool tests"}, 0, "", "", ""},
       {{"create", "Report", "/T/r", "--source", "/tmp/r.xml", "--mirrors", "lpwq://m/one"}, 0, "", "", ""},
-      {{"list", "/T"}, 0, "Class = \"Report\"", "", ""},
+      {{"list", "/T"}, 0, "Report  1  -  r\n", "", ""},
+      {{"list", "/T", "--long"}, 0, "r\n  Class = \"Report\"", "", ""},
       {{"get", "/T", "--field", "Description"}, 0, "Description = \"Tool tests\"\n", "", ""},
       {{"set", "/T/r", "Owner=tests", "Limits.Max:=5"}, 0, "", "", ""},
       {{"get", "/T/r", "--field", "Owner", "--field", "Limits.Max"}, 0,
@@ -119,7 +120,7 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
       {{"portal-info"}, 0, "url=http://127.0.0.1:{portal}/lumora\nport={portal}\n", "", ""},
       {{"remove", "/T"}, 1, "", "", "error 9008"},
       {{"remove", "/T", "--recursive"}, 0, "", "", ""},
-      {{"list", "/"}, 0, "Published\n", "\nT\n", ""},
+      {{"list", "/"}, 0, "  Published\n", "  T\n", ""},
   };
   const std::string portal = std::to_string(server_->portalPort());
   for (const CommandCase& c : cases) {
@@ -140,6 +141,34 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
       EXPECT_NE(result.err.find(c.errContains), std::string::npos) << result.err;
     }
   }
+}
+
+TEST_F(BradmtoolTest, ListShowsOneLinePerObjectLongAndJsonTheWholeTree) {
+  ASSERT_EQ(onServer({"create", "Folder", "/L"}).status, 0);
+  ASSERT_EQ(onServer({"create", "Report", "/L/a", "--description", "first"}).status, 0);
+  ASSERT_EQ(onServer({"create", "Folder", "/L/b"}).status, 0);
+  ASSERT_EQ(onServer({"create", "Report", "/L/c d "}).status, 0);
+  ASSERT_EQ(onServer({"disable", "/L/a"}).status, 0);
+
+  const ChildResult listing = onServer({"list", "/L"});
+  EXPECT_EQ(listing.status, 0) << listing.err;
+  EXPECT_EQ(listing.out,
+            "Report  2  Disabled  a\n"
+            "Folder  1  -         b\n"
+            "Report  1  -         \"c d \"\n");
+
+  const ChildResult outline = onServer({"list", "/L", "--long"});
+  EXPECT_EQ(outline.status, 0) << outline.err;
+  EXPECT_NE(outline.out.find("a\n  Class = \"Report\"\n  Description = \"first\"\n"),
+            std::string::npos)
+      << outline.out;
+  EXPECT_NE(outline.out.find("  Status = \"Disabled\"\n"), std::string::npos) << outline.out;
+
+  const JsonValue json = JsonValue::parse(onServer({"--json", "list", "/L"}).out);
+  EXPECT_EQ(json["a"]["Description"].string(), "first");
+  EXPECT_EQ(json["a"]["Status"].string(), "Disabled");
+  EXPECT_EQ(json["b"]["Class"].string(), "Folder");
+  EXPECT_EQ(onServer({"remove", "/L", "--recursive"}).status, 0);
 }
 
 TEST_F(BradmtoolTest, JsonOutputReadsBack) {

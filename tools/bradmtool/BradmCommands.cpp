@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "brindle/bradm.h"
+#include "tools/bradmtool/ObjectListing.h"
 #include "tools/bradmtool/PropertyAssignments.h"
 #include "tools/bradmtool/ToolFailure.h"
 #include "tools/bradmtool/TreeDocumentDecoder.h"
@@ -49,7 +50,10 @@ void runList(CommandContext& context, const CommandArguments& arguments) {
   AttributeTree tree;
   context.login();
   ToolFailure::check(besList(operand(arguments, 0).c_str(), &tree), operand(arguments, 0));
-  printTree(context, tree);
+  if (context.json || arguments.has("long"))
+    printTree(context, tree);
+  else
+    ObjectListing(tree).print(context.out);
 }
 
 void printFields(CommandContext& context, const std::string& path,
@@ -311,9 +315,13 @@ void runDecode(CommandContext& context, const CommandArguments& arguments) {
 
 const std::vector<CommandDefinition>& BradmCommands::all() {
   static const std::vector<CommandDefinition> commands = {
-      {"list", "PATH", "list the objects in a folder",
-       "Prints the folder's \"Content\": each object with its properties.\n",
-       {}, 1, 1, Session::LoggedIn, runList},
+      {"list", "PATH [--long]", "list the objects in a folder",
+       "Prints the folder's \"Content\", one object a line: its class, revision, status\n"
+       "(\"Status\", or - when it has none) and name. --long prints each object with all its\n"
+       "properties as an outline; --json prints all of them as JSON.\n"
+       "\n"
+       "  --long   every object with all its properties\n",
+       {{"long", false}}, 1, 1, Session::LoggedIn, runList},
       {"get", "PATH [--depth N] [--thumbnail] [--field NAME]...",
        "show an object's properties",
        "Prints the object's description and properties. With --field, prints only the named\n"
