@@ -36,6 +36,17 @@ void expectOneLineError(const ChildResult& result) {
   EXPECT_EQ(result.err.rfind("bradmtool: ", 0), 0u) << result.err;
 }
 
+// The failure's line, then a hint naming what to type.
+void expectErrorWithHint(const ChildResult& result, const std::string& hintContains) {
+  const std::size_t lineEnd = result.err.find('\n');
+  ASSERT_NE(lineEnd, std::string::npos) << result.err;
+  EXPECT_EQ(result.err.rfind("bradmtool: ", 0), 0u) << result.err;
+  const std::string hint = result.err.substr(lineEnd + 1);
+  EXPECT_EQ(hint.rfind("bradmtool: hint: ", 0), 0u) << result.err;
+  EXPECT_EQ(hint.find('\n'), hint.size() - 1) << result.err;
+  EXPECT_NE(hint.find(hintContains), std::string::npos) << result.err;
+}
+
 // A loopback port where nothing listens: bound once, then released.
 int closedPort() {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -118,7 +129,7 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
       {{"publish", "tool-test", report, "--description", "from the tests"}, 0,
        "http://127.0.0.1:{portal}/gateway?DC=R&E=", "", ""},
       {{"portal-info"}, 0, "url=http://127.0.0.1:{portal}/lumora\nport={portal}\n", "", ""},
-      {{"remove", "/T"}, 1, "", "", "error 9008"},
+      {{"remove", "/T"}, 1, "", "", "error 9008"},  // with a hint: see below
       {{"remove", "/T", "--recursive"}, 0, "", "", ""},
       {{"list", "/"}, 0, "  Published\n", "  T\n", ""},
   };
@@ -136,6 +147,8 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
     }
     if (c.status == 0) {
       EXPECT_EQ(result.err, "");
+    } else if (c.errContains == "error 9008") {
+      expectErrorWithHint(result, "add --recursive");
     } else {
       expectOneLineError(result);
       EXPECT_NE(result.err.find(c.errContains), std::string::npos) << result.err;
@@ -294,14 +307,14 @@ TEST(BradmtoolErrors, WrongPasswordIsRefusedRightOneIsTaken) {
   const ChildResult wrong = bradmtool(
       {"--server", secured.reportAddress(), "--user", "alice", "--password", "wrong", "list", "/"});
   EXPECT_EQ(wrong.status, 1);
-  expectOneLineError(wrong);
+  expectErrorWithHint(wrong, "--user NAME");
   EXPECT_NE(wrong.err.find("login to " + secured.reportAddress() + " failed: error "),
             std::string::npos)
       << wrong.err;
 
   const ChildResult none = bradmtool({"--server", secured.reportAddress(), "list", "/"});
   EXPECT_EQ(none.status, 1);
-  expectOneLineError(none);
+  expectErrorWithHint(none, "--user NAME");
 
   const ChildResult right = bradmtool(
       {"--server", secured.reportAddress(), "--user", "alice", "--password", "secret", "list", "/"});

@@ -9,6 +9,7 @@
 #include "tools/bradmtool/BradmCommands.h"
 #include "tools/bradmtool/ToolFailure.h"
 #include "tools/support/CommandArguments.h"
+#include "tools/support/FailureHints.h"
 #include "tools/support/UsageError.h"
 
 namespace {
@@ -79,7 +80,7 @@ int BradmTool::run(const std::vector<std::string>& args) {
   } catch (const UsageError& error) {
     return fail(where, error.what(), BadUsage);
   } catch (const ToolFailure& failure) {
-    return fail(where, failure.what(), Failed);
+    return fail(where, failure.what(), Failed, FailureHints::forReturnCode(failure.code()));
   } catch (const CEndofStreamException&) {
     return fail(where, "the server closed the connection", Failed);
   } catch (const CBRWebIOStreamException& failure) {
@@ -136,9 +137,11 @@ int BradmTool::runCommand(const CommandDefinition& command, const std::vector<st
   return Success;
 }
 
-int BradmTool::fail(const std::string& where, const std::string& text, int status) const {
+int BradmTool::fail(const std::string& where, const std::string& text, int status,
+                    const std::string& hint) const {
   out_.flush();
   err_ << "bradmtool: " << (where.empty() ? "" : where + ": ") << text << '\n';
+  if (!hint.empty()) err_ << "bradmtool: hint: " << hint << '\n';
   return status;
 }
 

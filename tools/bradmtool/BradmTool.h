@@ -25,7 +25,9 @@ class BradmTool {
                  std::size_t first, const class CommandArguments& globals);
   void printUsage(std::ostream& stream) const;
   void printCommandHelp(const CommandDefinition& command) const;
-  int fail(const std::string& where, const std::string& text, int status) const;
+  // The one place a failure is printed: one line, and a line "hint: ..." when there is one.
+  int fail(const std::string& where, const std::string& text, int status,
+           const std::string& hint = "") const;
 
   std::ostream& out_;
   std::ostream& err_;

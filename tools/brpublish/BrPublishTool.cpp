@@ -16,6 +16,7 @@
 #include "tools/brpublish/PublishSteps.h"
 #include "tools/brpublish/ReportSnapshot.h"
 #include "tools/support/CommandArguments.h"
+#include "tools/support/FailureHints.h"
 #include "tools/support/UsageError.h"
 
 namespace {
@@ -82,8 +83,7 @@ int BrPublishTool::run(const std::vector<std::string>& args) {
     err_ << "brpublish: " << error.what() << " (see 'brpublish --help')\n";
     return BadUsage;
   } catch (const std::exception& failure) {
-    err_ << "brpublish: " << failure.what() << '\n';
-    return Failed;
+    return fail(failure.what());
   }
 }
 
@@ -137,11 +137,9 @@ int BrPublishTool::publish(const Request& request) {
       request.user.empty() ? "signing on (the logon dialog asks for the user)"
                            : "signing on as " + request.user;
   if (request.wizard) {
-    if (!hasControllingTerminal()) {
-      err_ << "brpublish: the wizard signs on through the logon dialog, which needs a terminal "
-              "(this process has none)\n";
-      return Failed;
-    }
+    if (!hasControllingTerminal())
+      return fail("the wizard signs on through the logon dialog, which needs a terminal (this "
+                  "process has none)");
     PublishSteps::report(signOn);
     CTerminalDriver driver(in_, out_);
     CUiDriverScope scope(driver);
@@ -170,15 +168,27 @@ int BrPublishTool::publish(const Request& request) {
   }
 
   if (!published) {
-    err_ << "brpublish: "
-         << (error.IsEmpty() ? "publishing failed, and the library gave no reason" : error.GetString())
-         << '\n';
-    return Failed;
+    const std::string reason =
+        error.IsEmpty() ? "publishing failed, and the library gave no reason" : error.GetString();
+    return fail(reason, hintFor(reason));
   }
   PublishSteps::report("done");
   out_ << "NewsItemId=" << newsItemId.GetString() << "\nPortal=" << portal.GetString() << '\n';
   out_.flush();
   return Success;
+}
+
+std::string BrPublishTool::hintFor(const std::string& reason) {
+  // The library's own text for a sign-on the security system refused.
+  if (reason.rfind("Login to Sentrel failed", 0) == 0) return FailureHints::forRefusedSignOn();
+  return FailureHints::forReturnCode(PublishSteps::lastFailedReturnCode());
+}
+
+int BrPublishTool::fail(const std::string& reason, const std::string& hint) {
+  out_.flush();
+  err_ << "brpublish: " << reason << '\n';
+  if (!hint.empty()) err_ << "brpublish: hint: " << hint << '\n';
+  return Failed;
 }
 
 void BrPublishTool::printUsage() const {
