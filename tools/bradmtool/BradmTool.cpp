@@ -1,5 +1,6 @@
 #include "tools/bradmtool/BradmTool.h"
 
+#include <optional>
 #include <ostream>
 
 #include "brindle/bradm.h"
@@ -10,13 +11,14 @@
 #include "tools/bradmtool/ToolFailure.h"
 #include "tools/support/CommandArguments.h"
 #include "tools/support/FailureHints.h"
+#include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
 
 namespace {
 
 const std::vector<KnownOption> GlobalOptions = {
-    {"server", true}, {"user", true}, {"password", true}, {"ticket", true},
-    {"json", false},  {"help", false}, {"version", false},
+    {"server", true}, {"user", true},  {"password", true}, {"password-file", true},
+    {"ticket", true}, {"json", false}, {"help", false},    {"version", false},
 };
 
 // A global option given after the command wins over the same option given before it.
@@ -27,6 +29,12 @@ std::string setting(const CommandArguments& local, const CommandArguments& globa
 
 bool given(const CommandArguments& local, const CommandArguments& globals, const std::string& name) {
   return local.has(name) || globals.has(name);
+}
+
+std::optional<std::string> optional(const CommandArguments& local, const CommandArguments& globals,
+                                    const std::string& name) {
+  if (!given(local, globals, name)) return std::nullopt;
+  return setting(local, globals, name);
 }
 
 }  // namespace
@@ -119,15 +127,20 @@ int BradmTool::runCommand(const CommandDefinition& command, const std::vector<st
                          given(local, globals, "json"), out_, err_, nullptr};
   Credentials& credentials = context.credentials;
   credentials.hasUser = given(local, globals, "user");
-  credentials.hasPassword = given(local, globals, "password");
   credentials.hasTicket = given(local, globals, "ticket");
   credentials.user = setting(local, globals, "user");
-  credentials.password = setting(local, globals, "password");
   credentials.ticket = setting(local, globals, "ticket");
-  if (credentials.hasUser && !credentials.hasPassword)
-    throw UsageError("--user needs --password");
-  if (credentials.hasTicket && (credentials.hasUser || credentials.hasPassword))
-    throw UsageError("give either --ticket or --user and --password, not both");
+  const std::optional<std::string> passwordOption = optional(local, globals, "password");
+  const std::optional<std::string> passwordFile = optional(local, globals, "password-file");
+  if (credentials.hasTicket && (credentials.hasUser || passwordOption || passwordFile))
+    throw UsageError("give either --ticket or --user and a password, not both");
+  if (passwordOption && passwordFile)
+    throw UsageError("give either --password or --password-file, not both");
+  // A user without any password given is asked on the terminal once the command logs in.
+  const std::optional<std::string> password =
+      PasswordSource::given(passwordOption, passwordFile, credentials.hasUser);
+  credentials.hasPassword = password.has_value();
+  credentials.password = password.value_or("");
   if (context.server.empty()) throw UsageError("--server needs a HOST[:PORT]");
 
   // A command on the current session logs in itself once its operands are checked, so a
@@ -146,19 +159,33 @@ int BradmTool::fail(const std::string& where, const std::string& text, int statu
 }
 
 void BradmTool::printUsage(std::ostream& stream) const {
-  stream << "usage: bradmtool [--server HOST[:PORT]] [--user NAME --password PW | --ticket T |\n"
-            "                  --password PW] [--json] COMMAND [ARGS...]\n"
+  stream << "usage: bradmtool [--server HOST[:PORT]] [--user NAME [--password PW | --password-file FILE]\n"
+            "                  | --ticket T | --password PW] [--json] COMMAND [ARGS...]\n"
             "\n"
-            "Administers a report server through libbradm.so. The server defaults to "
+            "Administers a report server through libbradm.so. Commands log in (with the\n"
+            "credential given, or with none when the server asks for none), run one operation\n"
+            "and log out. Trees print as an indented outline, or as JSON with --json. Failures\n"
+            "print one line on standard error (and a line \"hint: ...\" for the usual mistakes);\n"
+            "the exit status is 0 on success, 1 when the operation failed and 2 for a wrong\n"
+            "command line.\n"
+            "\n"
+            "  --server HOST[:PORT]  the report server (default "
          << DefaultServer
-         << ".\n"
-            "Commands log in (with the credential given, or with none when the server asks for\n"
-            "none), run one operation and log out. Trees print as an indented outline, or as\n"
-            "JSON with --json. Failures print one line on standard error; the exit status is 0\n"
-            "on success, 1 when the operation failed and 2 for a wrong command line.\n"
-            "\n"
-            "  -h, --help     this text; 'bradmtool COMMAND --help' explains one command\n"
-            "  --version      print \"bradmtool VERSION\" and exit\n"
+         << ")\n"
+            "  --user NAME           log in as this user, with the first password given of:\n"
+            "    --password PW         the option (every user of the machine sees it in ps),\n"
+            "    --password-file FILE  the file's first line,\n"
+            "    BRINDLE_PASSWORD      the environment variable, for scripts,\n"
+            "                          or else asked on the terminal, without echo, when\n"
+            "                          standard input is a terminal\n"
+            "  --ticket T            log in with a ticket instead: the security library\n"
+            "                        (SentrelAPI) issues one when a user signs on, as a host\n"
+            "                        does before it publishes; bradmtool cannot get one itself\n"
+            "  --password PW         alone (or --password-file alone): the old password login,\n"
+            "                        without a user\n"
+            "  --json                print trees and results as JSON\n"
+            "  -h, --help            this text; 'bradmtool COMMAND --help' explains a command\n"
+            "  --version             print \"bradmtool VERSION\" and exit\n"
             "\n"
             "Commands:\n";
   for (const CommandDefinition& command : BradmCommands::all()) {
@@ -185,6 +212,7 @@ void BradmTool::printCommandHelp(const CommandDefinition& command) const {
       out_ << "\nNeeds no server.\n";
       break;
   }
-  out_ << "\nGlobal options (before or after the command): --server HOST[:PORT], "
-          "--user NAME --password PW,\n--ticket T, --password PW, --json.\n";
+  out_ << "\nGlobal options (before or after the command): --server HOST[:PORT], --user NAME\n"
+          "[--password PW | --password-file FILE], --ticket T, --password PW, --json;\n"
+          "see 'bradmtool --help'.\n";
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "brindle/BRCUtil.h"
@@ -17,6 +18,7 @@
 #include "tools/brpublish/ReportSnapshot.h"
 #include "tools/support/CommandArguments.h"
 #include "tools/support/FailureHints.h"
+#include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
 
 namespace {
@@ -25,7 +27,7 @@ const std::vector<KnownOption> Options = {
     {"server", true}, {"report", true},      {"name", true},     {"box", true},
     {"item", true},   {"portal", true},      {"description", true}, {"user", true},
     {"password", true}, {"wizard", false},   {"quiet", false},   {"help", false},
-    {"version", false},
+    {"version", false}, {"password-file", true},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
@@ -62,6 +64,7 @@ struct BrPublishTool::Request {
   std::string description;
   std::string user;
   std::string password;
+  bool askPassword = false;  // --user without a password given: ask on the terminal
   bool wizard = false;
 };
 
@@ -76,7 +79,8 @@ int BrPublishTool::run(const std::vector<std::string>& args) {
       out_ << "brpublish " << BRINDLE_VERSION << '\n';
       return Success;
     }
-    const Request request = parse(arguments);
+    Request request = parse(arguments);
+    if (request.askPassword) request.password = PasswordSource::ask("brpublish", request.user);
     PublishSteps::setQuiet(arguments.has("quiet"));
     return publish(request);
   } catch (const UsageError& error) {
@@ -99,7 +103,6 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   request.portal = arguments.value("portal");
   request.description = arguments.value("description");
   request.user = arguments.value("user");
-  request.password = arguments.value("password");
   request.wizard = arguments.has("wizard");
 
   if (request.server.empty()) throw UsageError("--server HOST[:PORT] is required");
@@ -107,14 +110,27 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   if (!std::ifstream(request.reportFile, std::ios::binary))
     throw UsageError("cannot read the report file " + request.reportFile);
   request.reportFile = absolutePath(request.reportFile);
-  if (arguments.has("user") != arguments.has("password"))
-    throw UsageError("--user and --password go together");
+  const bool passwordGiven = arguments.has("password") || arguments.has("password-file");
+  if (passwordGiven && !arguments.has("user"))
+    throw UsageError("--password and --password-file go with --user");
+  if (arguments.has("password") && arguments.has("password-file"))
+    throw UsageError("give either --password or --password-file, not both");
   if (arguments.has("item") && request.item.empty()) throw UsageError("--item needs an Id");
   if (request.wizard) {
     if (arguments.has("user"))
       throw UsageError("the wizard signs on through the logon dialog; drop --user and --password");
     if (arguments.has("box")) throw UsageError("the wizard asks for the NewsBox; drop --box");
     return request;
+  }
+  if (arguments.has("user")) {
+    const auto option = arguments.has("password") ? std::optional<std::string>(arguments.value("password"))
+                                                  : std::nullopt;
+    const auto file = arguments.has("password-file")
+                          ? std::optional<std::string>(arguments.value("password-file"))
+                          : std::nullopt;
+    const std::optional<std::string> password = PasswordSource::given(option, file, true);
+    request.password = password.value_or("");
+    request.askPassword = !password;
   }
   if (request.item.empty()) {
     if (request.name.empty() || request.box.empty())
@@ -194,7 +210,8 @@ int BrPublishTool::fail(const std::string& reason, const std::string& hint) {
 void BrPublishTool::printUsage() const {
   out_ << "usage: brpublish --server HOST[:PORT] --report FILE\n"
           "                 [--name NAME --box FULLNAME | --item ID] [--portal HOST:PORT]\n"
-          "                 [--description TEXT] [--user NAME --password PW] [--wizard] [--quiet]\n"
+          "                 [--description TEXT] [--user NAME [--password PW | --password-file FILE]]\n"
+          "                 [--wizard] [--quiet]\n"
           "\n"
           "Publishes a report file (a report saved as XML) to the portal as a NewsItem, the way\n"
           "the desktop host does, through libBRCUtil.so.\n"
@@ -206,7 +223,13 @@ void BrPublishTool::printUsage() const {
           "  --item ID             publish again to the known NewsItem ID and update it\n"
           "  --portal HOST:PORT    the portal (read from the report server when not given)\n"
           "  --description TEXT    the NewsItem's and the report's description\n"
-          "  --user, --password    the user to sign on as; without them the logon dialog asks\n"
+          "  --user NAME           the user to sign on as (without it the logon dialog asks for\n"
+          "                        user and password); the password is the first given of:\n"
+          "    --password PW         the option (every user of the machine sees it in ps),\n"
+          "    --password-file FILE  the file's first line,\n"
+          "    BRINDLE_PASSWORD      the environment variable, for scripts,\n"
+          "                          or else asked on the terminal, without echo, when\n"
+          "                          standard input is a terminal\n"
           "  --wizard              run the publishing wizard in the terminal (type '?' there\n"
           "                        for its commands); it signs on through the logon dialog,\n"
           "                        asks for the NewsBox and proposes --name (or the file's name)\n"

@@ -2,7 +2,8 @@
 
 namespace {
 
-const char* const PasswordOptions = "--password PW";
+const char* const PasswordOptions =
+    "--password PW, --password-file FILE or BRINDLE_PASSWORD, or typed when asked on the terminal";
 
 }  // namespace
 
