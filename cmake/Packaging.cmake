@@ -101,6 +101,14 @@ foreach(header
 endforeach()
 brindle_header_closure(brindle_installed_headers ${brindle_seed_headers})
 list(SORT brindle_installed_headers)
+# The list, one path a line relative to the source, for the test that compiles each alone.
+set(brindle_header_list "")
+foreach(header IN LISTS brindle_installed_headers)
+  file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${header})
+  string(APPEND brindle_header_list "${relative}\n")
+endforeach()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/installed-headers.txt
+     CONTENT "${brindle_header_list}")
 foreach(header IN LISTS brindle_installed_headers)
   file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${header})
   string(REGEX REPLACE "^include/" "" relative "${relative}")

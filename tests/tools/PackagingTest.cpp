@@ -2,6 +2,7 @@
 // with find_package(Brindle) and with pkg-config, run without LD_LIBRARY_PATH.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -174,6 +175,27 @@ TEST_F(PackagingTest, ManPagesOfEveryProgramRender) {
   EXPECT_NE(bradmtool.out.find(std::string("bradmtool ") + BRINDLE_TEST_VERSION), std::string::npos)
       << bradmtool.out;
   EXPECT_NE(bradmtool.out.find("--password-file"), std::string::npos) << bradmtool.out;
+}
+
+TEST_F(PackagingTest, LibrariesExportOnlyTheirOwnSymbols) {
+  if (shell("command -v nm >/dev/null").status != 0) GTEST_SKIP() << "nm is not installed";
+  for (const char* library : {"bradm", "brui", "BRCUtil"}) {
+    SCOPED_TRACE(library);
+    const ChildResult symbols = shell("nm -D --defined-only -C " +
+                                      shellQuoted(prefix_ + "/lib/lib" + library + ".so.1"));
+    ASSERT_EQ(symbols.status, 0) << symbols.err;
+    std::istringstream lines(symbols.out);
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line);) {
+      // "ADDRESS TYPE NAME"; a template function's name may follow its return type.
+      std::string name = line.substr(std::min(line.size(), line.find(' ', line.find(' ') + 1) + 1));
+      if (name.rfind("void ", 0) == 0) name = name.substr(5);
+      EXPECT_NE(name.rfind("std::", 0), 0u) << line;
+      EXPECT_NE(name.rfind("__gnu_cxx::", 0), 0u) << line;
+      ++count;
+    }
+    EXPECT_GT(count, 0u);
+  }
 }
 
 class CompletionTest : public PackagingTest {
