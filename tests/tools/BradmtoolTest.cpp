@@ -194,6 +194,12 @@ TEST_F(BradmtoolTest, JsonOutputReadsBack) {
   EXPECT_EQ(object["Count"].number(), -12);
   EXPECT_EQ(object["Deep"]["Er"]["Text"].string(), "x");
 
+  // Texts that are not UTF-8 come out as the code points of their bytes; UTF-8 as it is.
+  ASSERT_EQ(onServer({"set", "/J", "Latin=caf\xe9", "Utf8=gr\xc3\xbc\xc3\x9f"}).status, 0);
+  const JsonValue texts = JsonValue::parse(onServer({"--json", "get", "/J"}).out);
+  EXPECT_EQ(texts["Latin"].string(), "caf\xc3\xa9");
+  EXPECT_EQ(texts["Utf8"].string(), "gr\xc3\xbc\xc3\x9f");
+
   const JsonValue listing = JsonValue::parse(onServer({"list", "/", "--json"}).out);
   EXPECT_EQ(listing["J"]["Name"].string(), "/J");
   EXPECT_TRUE(listing["Published"].isObject());

@@ -7,6 +7,7 @@
 #include "common/AttributeTreeException.h"
 #include "common/CBRWebIOStreamException.h"
 #include "common/CEndofStreamException.h"
+#include "tools/bradmtool/BradmCommandLine.h"
 #include "tools/bradmtool/BradmCommands.h"
 #include "tools/bradmtool/ToolFailure.h"
 #include "tools/support/CommandArguments.h"
@@ -16,25 +17,9 @@
 
 namespace {
 
-const std::vector<KnownOption> GlobalOptions = {
-    {"server", true}, {"user", true},  {"password", true}, {"password-file", true},
-    {"ticket", true}, {"json", false}, {"help", false},    {"version", false},
-};
-
-// A global option given after the command wins over the same option given before it.
-std::string setting(const CommandArguments& local, const CommandArguments& globals,
-                    const std::string& name, const std::string& fallback = "") {
-  return local.has(name) ? local.value(name) : globals.value(name, fallback);
-}
-
-bool given(const CommandArguments& local, const CommandArguments& globals, const std::string& name) {
-  return local.has(name) || globals.has(name);
-}
-
-std::optional<std::string> optional(const CommandArguments& local, const CommandArguments& globals,
-                                    const std::string& name) {
-  if (!given(local, globals, name)) return std::nullopt;
-  return setting(local, globals, name);
+std::optional<std::string> optional(const CommandArguments& arguments, const std::string& name) {
+  if (!arguments.has(name)) return std::nullopt;
+  return arguments.value(name);
 }
 
 }  // namespace
@@ -42,49 +27,25 @@ std::optional<std::string> optional(const CommandArguments& local, const Command
 int BradmTool::run(const std::vector<std::string>& args) {
   std::string where;
   try {
-    const CommandArguments globals(args, 1, GlobalOptions, /*stopAtOperand=*/true);
+    const ParsedCommandLine line = BradmCommandLine::parse(args, where);
+    const CommandArguments& globals = line.globals;
     if (globals.has("version")) {
       out_ << "bradmtool " << BRINDLE_VERSION << '\n';
       return Success;
     }
-    std::size_t next = globals.next();
-    if (next == args.size()) {
-      if (globals.has("help")) {
-        printUsage(out_);
-        return Success;
-      }
-      throw UsageError("no command given (see 'bradmtool --help')");
-    }
-    std::string name = args[next++];
-    if (name == "help") {
-      if (next == args.size()) {
-        printUsage(out_);
-        return Success;
-      }
-      name = args[next];
-      if (name == "mirrors" && next + 1 < args.size()) name += " " + args[next + 1];
-      const CommandDefinition* command = BradmCommands::find(name);
-      if (command == nullptr && name != "mirrors") throw UsageError("no command '" + name + "'");
-      if (command != nullptr) printCommandHelp(*command);
-      else for (const char* sub : {"mirrors add", "mirrors remove"}) printCommandHelp(*BradmCommands::find(sub));
+    if (line.helpCommand) return printHelpTopic(line.helpTopic);
+    if (line.mirrorsAlone) {
+      if (!globals.has("help"))
+        throw UsageError("needs 'add' or 'remove' (see 'bradmtool mirrors --help')");
+      printMirrorsHelp();
       return Success;
     }
-    if (name == "mirrors") {
-      if (next < args.size() && (args[next] == "add" || args[next] == "remove")) {
-        name += " " + args[next++];
-      } else if (next < args.size() && (args[next] == "--help" || args[next] == "-h")) {
-        for (const char* sub : {"mirrors add", "mirrors remove"}) printCommandHelp(*BradmCommands::find(sub));
-        return Success;
-      } else {
-        where = "mirrors";
-        throw UsageError("needs 'add' or 'remove' (see 'bradmtool mirrors --help')");
-      }
+    if (line.command == nullptr) {
+      if (!globals.has("help")) throw UsageError("no command given (see 'bradmtool --help')");
+      printUsage(out_);
+      return Success;
     }
-    const CommandDefinition* command = BradmCommands::find(name);
-    if (command == nullptr)
-      throw UsageError("no command '" + name + "' (see 'bradmtool --help')");
-    where = command->name;
-    return runCommand(*command, args, next, globals);
+    return runCommand(*line.command, line.local, globals);
   } catch (const UsageError& error) {
     return fail(where, error.what(), BadUsage);
   } catch (const ToolFailure& failure) {
@@ -102,17 +63,27 @@ int BradmTool::run(const std::vector<std::string>& args) {
   }
 }
 
-int BradmTool::runCommand(const CommandDefinition& command, const std::vector<std::string>& args,
-                          std::size_t first, const CommandArguments& globals) {
-  std::vector<KnownOption> known = command.options;
-  known.insert(known.end(), GlobalOptions.begin(), GlobalOptions.end());
-  const CommandArguments local(args, first, known);
-  if (given(local, globals, "help")) {
-    printCommandHelp(command);
+int BradmTool::printHelpTopic(const std::vector<std::string>& topic) {
+  if (topic.empty()) {
+    printUsage(out_);
     return Success;
   }
-  if (given(local, globals, "version")) {
-    out_ << "bradmtool " << BRINDLE_VERSION << '\n';
+  std::string name = topic[0];
+  if (name == "mirrors" && topic.size() > 1) name += " " + topic[1];
+  if (name == "mirrors") {
+    printMirrorsHelp();
+    return Success;
+  }
+  const CommandDefinition* command = BradmCommands::find(name);
+  if (command == nullptr) throw UsageError("no command '" + name + "'");
+  printCommandHelp(*command);
+  return Success;
+}
+
+int BradmTool::runCommand(const CommandDefinition& command, const CommandArguments& local,
+                          const CommandArguments& globals) {
+  if (globals.has("help")) {
+    printCommandHelp(command);
     return Success;
   }
   const std::size_t count = local.operands().size();
@@ -123,15 +94,15 @@ int BradmTool::runCommand(const CommandDefinition& command, const std::vector<st
     throw UsageError("unexpected operand '" + local.operands()[command.maxOperands] +
                      "'; usage: bradmtool " + command.name + " " + command.operands);
 
-  CommandContext context{setting(local, globals, "server", DefaultServer), {},
-                         given(local, globals, "json"), out_, err_, nullptr};
+  CommandContext context{globals.value("server", DefaultServer), {}, globals.has("json"), out_,
+                         err_, nullptr};
   Credentials& credentials = context.credentials;
-  credentials.hasUser = given(local, globals, "user");
-  credentials.hasTicket = given(local, globals, "ticket");
-  credentials.user = setting(local, globals, "user");
-  credentials.ticket = setting(local, globals, "ticket");
-  const std::optional<std::string> passwordOption = optional(local, globals, "password");
-  const std::optional<std::string> passwordFile = optional(local, globals, "password-file");
+  credentials.hasUser = globals.has("user");
+  credentials.hasTicket = globals.has("ticket");
+  credentials.user = globals.value("user");
+  credentials.ticket = globals.value("ticket");
+  const std::optional<std::string> passwordOption = optional(globals, "password");
+  const std::optional<std::string> passwordFile = optional(globals, "password-file");
   if (credentials.hasTicket && (credentials.hasUser || passwordOption || passwordFile))
     throw UsageError("give either --ticket or --user and a password, not both");
   if (passwordOption && passwordFile)
@@ -196,6 +167,10 @@ void BradmTool::printUsage(std::ostream& stream) const {
            << command.summary << '\n';
   }
   stream << "\nRun 'bradmtool COMMAND --help' for a command's options.\n";
+}
+
+void BradmTool::printMirrorsHelp() const {
+  for (const char* sub : {"mirrors add", "mirrors remove"}) printCommandHelp(*BradmCommands::find(sub));
 }
 
 void BradmTool::printCommandHelp(const CommandDefinition& command) const {

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include "tools/brpublish/ReportSnapshot.h"
 #include "tools/support/CommandArguments.h"
 #include "tools/support/FailureHints.h"
+#include "tools/support/OptionTable.h"
 #include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
 
@@ -70,7 +73,7 @@ struct BrPublishTool::Request {
 
 int BrPublishTool::run(const std::vector<std::string>& args) {
   try {
-    const CommandArguments arguments(args, 1, Options);
+    const CommandArguments arguments = parseCommandLine(args);
     if (arguments.has("help")) {
       printUsage();
       return Success;
@@ -89,6 +92,21 @@ int BrPublishTool::run(const std::vector<std::string>& args) {
   } catch (const std::exception& failure) {
     return fail(failure.what());
   }
+}
+
+CommandArguments BrPublishTool::parseCommandLine(const std::vector<std::string>& args) {
+  CLI::App app{"", "brpublish"};
+  app.set_help_flag();
+  // Unknown options and operands are reported in the tool's own words.
+  app.allow_extras();
+  const OptionTable table(app, Options);
+  OptionTable::parse(app, args);
+  std::vector<std::string> operands;
+  for (const std::string& extra : app.remaining()) {
+    if (extra.size() > 1 && extra[0] == '-') throw UsageError("unknown option '" + extra + "'");
+    operands.push_back(extra);
+  }
+  return table.collect(operands);
 }
 
 BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) const {

@@ -23,6 +23,7 @@ class BrPublishTool {
 
  private:
   struct Request;
+  static CommandArguments parseCommandLine(const std::vector<std::string>& args);
   Request parse(const CommandArguments& arguments) const;
   int publish(const Request& request);
   void printUsage() const;
