@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "tools/BrindleServer.h"
 #include "tools/ChildProcess.h"
-#include "tools/JsonValue.h"
 
 namespace {
 
@@ -177,10 +178,10 @@ TEST_F(BradmtoolTest, ListShowsOneLinePerObjectLongAndJsonTheWholeTree) {
       << outline.out;
   EXPECT_NE(outline.out.find("  Status = \"Disabled\"\n"), std::string::npos) << outline.out;
 
-  const JsonValue json = JsonValue::parse(onServer({"--json", "list", "/L"}).out);
-  EXPECT_EQ(json["a"]["Description"].string(), "first");
-  EXPECT_EQ(json["a"]["Status"].string(), "Disabled");
-  EXPECT_EQ(json["b"]["Class"].string(), "Folder");
+  const nlohmann::json json = nlohmann::json::parse(onServer({"--json", "list", "/L"}).out);
+  EXPECT_EQ(json.at("a").at("Description").get<std::string>(), "first");
+  EXPECT_EQ(json.at("a").at("Status").get<std::string>(), "Disabled");
+  EXPECT_EQ(json.at("b").at("Class").get<std::string>(), "Folder");
   EXPECT_EQ(onServer({"remove", "/L", "--recursive"}).status, 0);
 }
 
@@ -188,34 +189,34 @@ TEST_F(BradmtoolTest, JsonOutputReadsBack) {
   ASSERT_EQ(onServer({"create", "Report", "/J", "--description", "quote \" and \\ and \x01"}).status, 0);
   ASSERT_EQ(onServer({"set", "/J", "Count:=-12", "Deep.Er.Text=x"}).status, 0);
 
-  const JsonValue object = JsonValue::parse(onServer({"--json", "get", "/J"}).out);
-  EXPECT_EQ(object["Class"].string(), "Report");
-  EXPECT_EQ(object["Description"].string(), "quote \" and \\ and \x01");
-  EXPECT_EQ(object["Count"].number(), -12);
-  EXPECT_EQ(object["Deep"]["Er"]["Text"].string(), "x");
+  const nlohmann::json object = nlohmann::json::parse(onServer({"--json", "get", "/J"}).out);
+  EXPECT_EQ(object.at("Class").get<std::string>(), "Report");
+  EXPECT_EQ(object.at("Description").get<std::string>(), "quote \" and \\ and \x01");
+  EXPECT_EQ(object.at("Count").get<long>(), -12);
+  EXPECT_EQ(object.at("Deep").at("Er").at("Text").get<std::string>(), "x");
 
   // Texts that are not UTF-8 come out as the code points of their bytes; UTF-8 as it is.
   ASSERT_EQ(onServer({"set", "/J", "Latin=caf\xe9", "Utf8=gr\xc3\xbc\xc3\x9f"}).status, 0);
-  const JsonValue texts = JsonValue::parse(onServer({"--json", "get", "/J"}).out);
-  EXPECT_EQ(texts["Latin"].string(), "caf\xc3\xa9");
-  EXPECT_EQ(texts["Utf8"].string(), "gr\xc3\xbc\xc3\x9f");
+  const nlohmann::json texts = nlohmann::json::parse(onServer({"--json", "get", "/J"}).out);
+  EXPECT_EQ(texts.at("Latin").get<std::string>(), "caf\xc3\xa9");
+  EXPECT_EQ(texts.at("Utf8").get<std::string>(), "gr\xc3\xbc\xc3\x9f");
 
-  const JsonValue listing = JsonValue::parse(onServer({"list", "/", "--json"}).out);
-  EXPECT_EQ(listing["J"]["Name"].string(), "/J");
-  EXPECT_TRUE(listing["Published"].isObject());
+  const nlohmann::json listing = nlohmann::json::parse(onServer({"list", "/", "--json"}).out);
+  EXPECT_EQ(listing.at("J").at("Name").get<std::string>(), "/J");
+  EXPECT_TRUE(listing.at("Published").is_object());
 
-  const JsonValue fields = JsonValue::parse(onServer({"--json", "get", "/J", "--field", "Count"}).out);
-  EXPECT_EQ(fields["Count"].string(), "-12");
+  const nlohmann::json fields = nlohmann::json::parse(onServer({"--json", "get", "/J", "--field", "Count"}).out);
+  EXPECT_EQ(fields.at("Count").get<std::string>(), "-12");
 
-  const JsonValue portal = JsonValue::parse(onServer({"--json", "portal-info"}).out);
-  EXPECT_EQ(portal["port"].number(), server_->portalPort());
-  EXPECT_EQ(portal["url"].string(), "http://" + server_->portalAddress() + "/lumora");
+  const nlohmann::json portal = nlohmann::json::parse(onServer({"--json", "portal-info"}).out);
+  EXPECT_EQ(portal.at("port").get<long>(), server_->portalPort());
+  EXPECT_EQ(portal.at("url").get<std::string>(), "http://" + server_->portalAddress() + "/lumora");
 
-  const JsonValue decoded = JsonValue::parse(bradmtool({"decode", "--json"}, CapturedTraffic).out);
-  EXPECT_TRUE(decoded["preamble"].boolean());
-  EXPECT_EQ(decoded["documents"][0]["offset"].number(), 4);
-  EXPECT_EQ(decoded["documents"][0]["tree"]["pre_login"].string(), "1");
-  EXPECT_EQ(decoded["documents"][1]["tree"].number(), 7);
+  const nlohmann::json decoded = nlohmann::json::parse(bradmtool({"decode", "--json"}, CapturedTraffic).out);
+  EXPECT_TRUE(decoded.at("preamble").get<bool>());
+  EXPECT_EQ(decoded.at("documents").at(0).at("offset").get<long>(), 4);
+  EXPECT_EQ(decoded.at("documents").at(0).at("tree").at("pre_login").get<std::string>(), "1");
+  EXPECT_EQ(decoded.at("documents").at(1).at("tree").get<long>(), 7);
   EXPECT_EQ(onServer({"remove", "/J"}).status, 0);
 }
 
