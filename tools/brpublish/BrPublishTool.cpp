@@ -27,10 +27,10 @@
 namespace {
 
 const std::vector<KnownOption> Options = {
-    {"server", true}, {"report", true},      {"name", true},     {"box", true},
-    {"item", true},   {"portal", true},      {"description", true}, {"user", true},
-    {"password", true}, {"wizard", false},   {"quiet", false},   {"help", false},
-    {"version", false}, {"password-file", true},
+    {"server", true},   {"report", true},        {"name", true},        {"box", true},
+    {"item", true},     {"portal", true},        {"description", true}, {"user", true},
+    {"password", true}, {"password-file", true}, {"wizard", false},     {"quiet", false},
+    {"help", false},    {"version", false},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
