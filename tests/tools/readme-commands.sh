@@ -91,33 +91,45 @@ run_shell() {
 
 # A brindle-server line: started on free ports (the README's fixed ones may be taken on this
 # machine), stopped once it announces them; a line that ends by itself must succeed.
+SERVER_LINES=0
 run_server_line() {
   local line=$1 args
+  # A file of its own for each line, empty before the server starts: the check must not read
+  # an earlier server's announcement before the new one has opened its output.
+  SERVER_LINES=$((SERVER_LINES + 1))
+  local output="$WORK/server-line-$SERVER_LINES.out"
+  : >"$output"
   args=$(localise "$line")
   args=${args#"$BIN/brindle-server"}
   args=$(sed -E 's/--(report|portal)-port +[0-9]+//g' <<<"$args")
   (cd "$WORK/run" && eval "exec \"\$BIN/brindle-server\" --report-port 0 --portal-port 0 $args") \
-    </dev/null >"$WORK/server-line.out" 2>&1 &
+    </dev/null >"$output" 2>&1 &
   local pid=$! _
   for _ in $(seq 1 100); do
-    grep -q '^report-port=' "$WORK/server-line.out" && break
+    grep -q '^report-port=' "$output" && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  if grep -q '^report-port=' "$WORK/server-line.out"; then
+  if grep -q '^report-port=' "$output"; then
     kill -TERM "$pid"
     if wait "$pid"; then
       printf 'README ok: %s\n' "$line"
     else
       fail "$line: did not stop cleanly on SIGTERM"
     fi
-  elif ! kill -0 "$pid" 2>/dev/null && wait "$pid"; then
-    # A line that ends by itself (--help, --version) and succeeds.
-    printf 'README ok: %s\n' "$line"
+  elif ! kill -0 "$pid" 2>/dev/null; then
+    # A line that ends by itself (--help, --version) must succeed.
+    local status=0
+    wait "$pid" || status=$?
+    if ((status == 0)); then
+      printf 'README ok: %s\n' "$line"
+    else
+      fail "$line: ended with status $status before announcing its ports: $(cat "$output")"
+    fi
   else
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
-    fail "$line: $(cat "$WORK/server-line.out")"
+    fail "$line: did not announce its ports within 10 seconds: $(cat "$output")"
   fi
 }
 
