@@ -4,10 +4,11 @@ BUILD        ?= build
 ASAN_BUILD   ?= build-asan
 BENCH_BUILD  ?= build-bench
 FUZZ_BUILD   ?= build-fuzz
+RELEASE_BUILD ?= build-release
 FUZZ_SECONDS ?= 60
 GENERATOR    := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all build test test-asan bench demo fuzz install clean
+.PHONY: all build test test-asan bench demo fuzz install install-strip clean
 
 all: build
 
@@ -42,12 +43,22 @@ bench: $(BENCH_BUILD)/CMakeCache.txt
 demo: $(BUILD)/CMakeCache.txt
 	BUILD=$(BUILD) JOBS=$(JOBS) tools/demo/demo.sh
 
+# Installing builds only what it installs: the libraries, the programs and their man pages, in
+# a Release build of its own without the tests.
 PREFIX ?= /usr/local
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+$(RELEASE_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(RELEASE_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DBRINDLE_BUILD_TESTS=OFF
+
+install: $(RELEASE_BUILD)/CMakeCache.txt
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	cmake --install $(RELEASE_BUILD) --prefix $(PREFIX)
+
+install-strip: $(RELEASE_BUILD)/CMakeCache.txt
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
 
 fuzz:
 	FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash fuzz/run.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(RELEASE_BUILD)

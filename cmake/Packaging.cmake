@@ -10,6 +10,11 @@
 #   lib/cmake/Brindle/                                 for find_package(Brindle): the targets
 #                                                      Brindle::bradm, Brindle::brui and
 #                                                      Brindle::BRCUtil
+#   share/man/man1/{bradmtool,brpublish,brindle-server}.1
+#                                                      man pages from the programs' own help
+#                                                      (made when help2man is installed)
+#   share/bash-completion/completions/bradmtool        bash completion
+#   share/doc/brindle/README.md, LICENSE
 #
 # Installed libraries find what they load at run time beside themselves ($ORIGIN), and the
 # installed tools find the libraries in ../lib, so nothing needs LD_LIBRARY_PATH.
@@ -96,6 +101,14 @@ foreach(header
 endforeach()
 brindle_header_closure(brindle_installed_headers ${brindle_seed_headers})
 list(SORT brindle_installed_headers)
+# The list, one path a line relative to the source, for the test that compiles each alone.
+set(brindle_header_list "")
+foreach(header IN LISTS brindle_installed_headers)
+  file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${header})
+  string(APPEND brindle_header_list "${relative}\n")
+endforeach()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/installed-headers.txt
+     CONTENT "${brindle_header_list}")
 foreach(header IN LISTS brindle_installed_headers)
   file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${header})
   string(REGEX REPLACE "^include/" "" relative "${relative}")
@@ -125,3 +138,41 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/packaging/BrindleConfigVers
 install(FILES ${CMAKE_BINARY_DIR}/packaging/BrindleConfig.cmake
               ${CMAKE_BINARY_DIR}/packaging/BrindleConfigVersion.cmake
         DESTINATION ${BRINDLE_INSTALL_CMAKEDIR} COMPONENT development)
+
+# --- Man pages, shell completion, documents -------------------------------------------------
+# The man pages are made at build time from each program's --help and --version by help2man,
+# when it is installed; without it the build makes and installs none.
+find_program(BRINDLE_HELP2MAN help2man)
+set(brindle_description_bradmtool "administer the Brindle report server from the shell")
+set(brindle_description_brpublish "publish a report to the portal as a NewsItem")
+set(brindle_description_brindle-server "stand-in report server and portal for tests and demos")
+set(brindle_man_pages "")
+if(BRINDLE_HELP2MAN)
+  foreach(program IN LISTS brindle_programs)
+    if(NOT TARGET ${program})
+      continue()
+    endif()
+    set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+    add_custom_command(OUTPUT ${page}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program}
+              "-DDESCRIPTION=${brindle_description_${program}}" -DVERSION=${PROJECT_VERSION}
+              -DHELP2MAN=${BRINDLE_HELP2MAN} -DOUTPUT=${page}
+              -DLIBRARY_PATH=${CMAKE_LIBRARY_OUTPUT_DIRECTORY}
+              -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
+      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
+      COMMENT "Man page of ${program}"
+      VERBATIM)
+    list(APPEND brindle_man_pages ${page})
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${brindle_man_pages})
+  install(FILES ${brindle_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documentation)
+endif()
+
+if(TARGET bradmtool)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/packaging/bradmtool.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME bradmtool
+          COMPONENT runtime)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/brindle COMPONENT documentation)

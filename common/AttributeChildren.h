@@ -27,7 +27,8 @@
 #include <utility>
 #include <vector>
 
-class AttributeNode;
+// The entries own their nodes: destroying one needs the complete type.
+#include "common/AttributeNode.h"
 
 class AttributeChildren {
 public:

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "tools/BrindleServer.h"
 #include "tools/ChildProcess.h"
-#include "tools/JsonValue.h"
 
 namespace {
 
@@ -35,6 +36,17 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 void expectOneLineError(const ChildResult& result) {
   EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
   EXPECT_EQ(result.err.rfind("bradmtool: ", 0), 0u) << result.err;
+}
+
+// The failure's line, then a hint naming what to type.
+void expectErrorWithHint(const ChildResult& result, const std::string& hintContains) {
+  const std::size_t lineEnd = result.err.find('\n');
+  ASSERT_NE(lineEnd, std::string::npos) << result.err;
+  EXPECT_EQ(result.err.rfind("bradmtool: ", 0), 0u) << result.err;
+  const std::string hint = result.err.substr(lineEnd + 1);
+  EXPECT_EQ(hint.rfind("bradmtool: hint: ", 0), 0u) << result.err;
+  EXPECT_EQ(hint.find('\n'), hint.size() - 1) << result.err;
+  EXPECT_NE(hint.find(hintContains), std::string::npos) << result.err;
 }
 
 // A loopback port where nothing listens: bound once, then released.
@@ -96,7 +108,8 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
   const std::vector<CommandCase> cases = {
       {{"create", "Folder", "/T", "--description", "Tool tests"}, 0, "", "", ""},
       {{"create", "Report", "/T/r", "--source", "/tmp/r.xml", "--mirrors", "lpwq://m/one"}, 0, "", "", ""},
-      {{"list", "/T"}, 0, "Class = \"Report\"", "", ""},
+      {{"list", "/T"}, 0, "Report  1  -  r\n", "", ""},
+      {{"list", "/T", "--long"}, 0, "r\n  Class = \"Report\"", "", ""},
       {{"get", "/T", "--field", "Description"}, 0, "Description = \"Tool tests\"\n", "", ""},
       {{"set", "/T/r", "Owner=tests", "Limits.Max:=5"}, 0, "", "", ""},
       {{"get", "/T/r", "--field", "Owner", "--field", "Limits.Max"}, 0,
@@ -120,9 +133,9 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
       {{"publish", "tool-test", report, "--description", "from the tests"}, 0,
        "http://127.0.0.1:{portal}/gateway?DC=R&E=", "", ""},
       {{"portal-info"}, 0, "url=http://127.0.0.1:{portal}/lumora\nport={portal}\n", "", ""},
-      {{"remove", "/T"}, 1, "", "", "error 9008"},
+      {{"remove", "/T"}, 1, "", "", "error 9008"},  // with a hint: see below
       {{"remove", "/T", "--recursive"}, 0, "", "", ""},
-      {{"list", "/"}, 0, "Published\n", "\nT\n", ""},
+      {{"list", "/"}, 0, "  Published\n", "  T\n", ""},
   };
   const std::string portal = std::to_string(server_->portalPort());
   for (const CommandCase& c : cases) {
@@ -138,6 +151,8 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
     }
     if (c.status == 0) {
       EXPECT_EQ(result.err, "");
+    } else if (c.errContains == "error 9008") {
+      expectErrorWithHint(result, "add --recursive");
     } else {
       expectOneLineError(result);
       EXPECT_NE(result.err.find(c.errContains), std::string::npos) << result.err;
@@ -145,32 +160,66 @@ TEST_F(BradmtoolTest, EveryCommandAgainstTheServer) {
   }
 }
 
+TEST_F(BradmtoolTest, ListShowsOneLinePerObjectLongAndJsonTheWholeTree) {
+  ASSERT_EQ(onServer({"create", "Folder", "/L"}).status, 0);
+  ASSERT_EQ(onServer({"create", "Report", "/L/a", "--description", "first"}).status, 0);
+  ASSERT_EQ(onServer({"create", "Folder", "/L/b"}).status, 0);
+  ASSERT_EQ(onServer({"create", "Report", "/L/c d "}).status, 0);
+  ASSERT_EQ(onServer({"disable", "/L/a"}).status, 0);
+
+  const ChildResult listing = onServer({"list", "/L"});
+  EXPECT_EQ(listing.status, 0) << listing.err;
+  EXPECT_EQ(listing.out,
+            "Report  2  Disabled  a\n"
+            "Folder  1  -         b\n"
+            "Report  1  -         \"c d \"\n");
+
+  const ChildResult outline = onServer({"list", "/L", "--long"});
+  EXPECT_EQ(outline.status, 0) << outline.err;
+  EXPECT_NE(outline.out.find("a\n  Class = \"Report\"\n  Description = \"first\"\n"),
+            std::string::npos)
+      << outline.out;
+  EXPECT_NE(outline.out.find("  Status = \"Disabled\"\n"), std::string::npos) << outline.out;
+
+  const nlohmann::json json = nlohmann::json::parse(onServer({"--json", "list", "/L"}).out);
+  EXPECT_EQ(json.at("a").at("Description").get<std::string>(), "first");
+  EXPECT_EQ(json.at("a").at("Status").get<std::string>(), "Disabled");
+  EXPECT_EQ(json.at("b").at("Class").get<std::string>(), "Folder");
+  EXPECT_EQ(onServer({"remove", "/L", "--recursive"}).status, 0);
+}
+
 TEST_F(BradmtoolTest, JsonOutputReadsBack) {
   ASSERT_EQ(onServer({"create", "Report", "/J", "--description", "quote \" and \\ and \x01"}).status, 0);
   ASSERT_EQ(onServer({"set", "/J", "Count:=-12", "Deep.Er.Text=x"}).status, 0);
 
-  const JsonValue object = JsonValue::parse(onServer({"--json", "get", "/J"}).out);
-  EXPECT_EQ(object["Class"].string(), "Report");
-  EXPECT_EQ(object["Description"].string(), "quote \" and \\ and \x01");
-  EXPECT_EQ(object["Count"].number(), -12);
-  EXPECT_EQ(object["Deep"]["Er"]["Text"].string(), "x");
+  const nlohmann::json object = nlohmann::json::parse(onServer({"--json", "get", "/J"}).out);
+  EXPECT_EQ(object.at("Class").get<std::string>(), "Report");
+  EXPECT_EQ(object.at("Description").get<std::string>(), "quote \" and \\ and \x01");
+  EXPECT_EQ(object.at("Count").get<long>(), -12);
+  EXPECT_EQ(object.at("Deep").at("Er").at("Text").get<std::string>(), "x");
 
-  const JsonValue listing = JsonValue::parse(onServer({"list", "/", "--json"}).out);
-  EXPECT_EQ(listing["J"]["Name"].string(), "/J");
-  EXPECT_TRUE(listing["Published"].isObject());
+  // Texts that are not UTF-8 come out as the code points of their bytes; UTF-8 as it is.
+  ASSERT_EQ(onServer({"set", "/J", "Latin=caf\xe9", "Utf8=gr\xc3\xbc\xc3\x9f"}).status, 0);
+  const nlohmann::json texts = nlohmann::json::parse(onServer({"--json", "get", "/J"}).out);
+  EXPECT_EQ(texts.at("Latin").get<std::string>(), "caf\xc3\xa9");
+  EXPECT_EQ(texts.at("Utf8").get<std::string>(), "gr\xc3\xbc\xc3\x9f");
 
-  const JsonValue fields = JsonValue::parse(onServer({"--json", "get", "/J", "--field", "Count"}).out);
-  EXPECT_EQ(fields["Count"].string(), "-12");
+  const nlohmann::json listing = nlohmann::json::parse(onServer({"list", "/", "--json"}).out);
+  EXPECT_EQ(listing.at("J").at("Name").get<std::string>(), "/J");
+  EXPECT_TRUE(listing.at("Published").is_object());
 
-  const JsonValue portal = JsonValue::parse(onServer({"--json", "portal-info"}).out);
-  EXPECT_EQ(portal["port"].number(), server_->portalPort());
-  EXPECT_EQ(portal["url"].string(), "http://" + server_->portalAddress() + "/lumora");
+  const nlohmann::json fields = nlohmann::json::parse(onServer({"--json", "get", "/J", "--field", "Count"}).out);
+  EXPECT_EQ(fields.at("Count").get<std::string>(), "-12");
 
-  const JsonValue decoded = JsonValue::parse(bradmtool({"decode", "--json"}, CapturedTraffic).out);
-  EXPECT_TRUE(decoded["preamble"].boolean());
-  EXPECT_EQ(decoded["documents"][0]["offset"].number(), 4);
-  EXPECT_EQ(decoded["documents"][0]["tree"]["pre_login"].string(), "1");
-  EXPECT_EQ(decoded["documents"][1]["tree"].number(), 7);
+  const nlohmann::json portal = nlohmann::json::parse(onServer({"--json", "portal-info"}).out);
+  EXPECT_EQ(portal.at("port").get<long>(), server_->portalPort());
+  EXPECT_EQ(portal.at("url").get<std::string>(), "http://" + server_->portalAddress() + "/lumora");
+
+  const nlohmann::json decoded = nlohmann::json::parse(bradmtool({"decode", "--json"}, CapturedTraffic).out);
+  EXPECT_TRUE(decoded.at("preamble").get<bool>());
+  EXPECT_EQ(decoded.at("documents").at(0).at("offset").get<long>(), 4);
+  EXPECT_EQ(decoded.at("documents").at(0).at("tree").at("pre_login").get<std::string>(), "1");
+  EXPECT_EQ(decoded.at("documents").at(1).at("tree").get<long>(), 7);
   EXPECT_EQ(onServer({"remove", "/J"}).status, 0);
 }
 
@@ -268,14 +317,14 @@ TEST(BradmtoolErrors, WrongPasswordIsRefusedRightOneIsTaken) {
   const ChildResult wrong = bradmtool(
       {"--server", secured.reportAddress(), "--user", "alice", "--password", "wrong", "list", "/"});
   EXPECT_EQ(wrong.status, 1);
-  expectOneLineError(wrong);
+  expectErrorWithHint(wrong, "--user NAME");
   EXPECT_NE(wrong.err.find("login to " + secured.reportAddress() + " failed: error "),
             std::string::npos)
       << wrong.err;
 
   const ChildResult none = bradmtool({"--server", secured.reportAddress(), "list", "/"});
   EXPECT_EQ(none.status, 1);
-  expectOneLineError(none);
+  expectErrorWithHint(none, "--user NAME");
 
   const ChildResult right = bradmtool(
       {"--server", secured.reportAddress(), "--user", "alice", "--password", "secret", "list", "/"});

@@ -107,13 +107,14 @@ TEST_F(BrpublishTest, FailuresGiveTheLibrarysTextAndStatusOne) {
   struct Case {
     std::vector<std::string> args;
     std::string text;
+    std::string hint;  // "": no hint line
   };
   const std::vector<Case> cases = {
       {{"--name", "x", "--box", "/No/Such/Box", "--user", "demo", "--password", "demo"},
-       "Failed to find NewsBox."},
+       "Failed to find NewsBox.", ""},
       {{"--name", "x", "--box", "/Sales", "--user", "demo", "--password", "wrong"},
-       "Login to Sentrel failed."},
-      {{"--item", "NI424242", "--user", "demo", "--password", "demo"}, "NI424242"},
+       "Login to Sentrel failed.", "--user NAME and its password"},
+      {{"--item", "NI424242", "--user", "demo", "--password", "demo"}, "NI424242", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -122,8 +123,18 @@ TEST_F(BrpublishTest, FailuresGiveTheLibrarysTextAndStatusOne) {
     const ChildResult result = brpublish(args);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    const std::string last = result.err.substr(result.err.rfind("brpublish: "));
+    const std::size_t hintAt = result.err.find("brpublish: hint: ");
+    const std::string failure = result.err.substr(0, hintAt);
+    const std::string last = failure.substr(failure.rfind("brpublish: "));
     EXPECT_NE(last.find(c.text), std::string::npos) << result.err;
+    if (c.hint.empty()) {
+      EXPECT_EQ(hintAt, std::string::npos) << result.err;
+    } else {
+      ASSERT_NE(hintAt, std::string::npos) << result.err;
+      const std::string hint = result.err.substr(hintAt);
+      EXPECT_NE(hint.find(c.hint), std::string::npos) << result.err;
+      EXPECT_EQ(hint.find('\n'), hint.size() - 1) << result.err;
+    }
     EXPECT_TRUE(temporaryFolderEmpty());
   }
 }

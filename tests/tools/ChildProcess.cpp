@@ -136,7 +136,7 @@ ChildResult ChildProcess::WithTerminal(const std::vector<std::string>& argv, con
   if (pid == 0) {
     // The terminal stays the controlling terminal and standard error; the program's own input
     // and output are the pipes.
-    ::dup2(in[0], 0);
+    if (!options.inputFromTerminal) ::dup2(in[0], 0);
     ::dup2(out[1], 1);
     applyEnvironment(options.environment);
     execute(argv);
@@ -146,7 +146,7 @@ ChildResult ChildProcess::WithTerminal(const std::vector<std::string>& argv, con
   ::signal(SIGPIPE, SIG_IGN);
 
   ChildResult result;
-  (void)!::write(in[1], options.input.data(), options.input.size());
+  if (!options.inputFromTerminal) (void)!::write(in[1], options.input.data(), options.input.size());
   ::close(in[1]);
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
   std::size_t answered = 0;

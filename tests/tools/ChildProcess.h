@@ -21,6 +21,8 @@ struct ChildOptions {
   int timeoutMs = 30000;
   // With a terminal: (prompt, answer) pairs, answered in order as each prompt shows.
   std::vector<std::pair<std::string, std::string>> terminalAnswers;
+  // With a terminal: standard input is the terminal too, not a pipe fed with input.
+  bool inputFromTerminal = false;
 };
 
 class ChildProcess {

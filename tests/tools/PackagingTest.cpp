@@ -2,7 +2,11 @@
 // with find_package(Brindle) and with pkg-config, run without LD_LIBRARY_PATH.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -119,6 +123,136 @@ TEST_F(PackagingTest, HostBuildsWithPkgConfigAndTheHeadersAreComplete) {
       shellQuoted(BRINDLE_TEST_CXX_COMPILER) + " -std=c++17 -fsyntax-only -x c++ $(" + pc +
       " --cflags brcutil) - 2>&1");
   EXPECT_EQ(headers.status, 0) << headers.out;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string firstWordOf(const std::string& text) {
+  std::istringstream words(text);
+  std::string word;
+  words >> word;
+  return word;
+}
+
+std::set<std::string> wordsOf(const std::string& text) {
+  std::istringstream words(text);
+  std::set<std::string> result;
+  for (std::string word; words >> word;) result.insert(word);
+  return result;
+}
+
+TEST_F(PackagingTest, InstallsTheReadmeAndTheLicence) {
+  for (const char* document : {"README.md", "LICENSE"}) {
+    SCOPED_TRACE(document);
+    const std::string installed = prefix_ + "/share/doc/brindle/" + document;
+    ASSERT_TRUE(fs::exists(installed));
+    EXPECT_EQ(readFile(installed), readFile(BrindleServer::sourceDir() + "/" + document));
+  }
+}
+
+TEST_F(PackagingTest, ManPagesOfEveryProgramRender) {
+  if (!BRINDLE_TEST_MAN_PAGES) GTEST_SKIP() << "help2man was not found when the build was configured";
+  if (shell("command -v man >/dev/null").status != 0) GTEST_SKIP() << "man is not installed";
+  for (const std::string program : {"bradmtool", "brpublish", "brindle-server"}) {
+    SCOPED_TRACE(program);
+    const std::string page = prefix_ + "/share/man/man1/" + program + ".1";
+    ASSERT_TRUE(fs::exists(page));
+    const ChildResult rendered = shell("MANWIDTH=100 man -l " + shellQuoted(page) + " 2>&1");
+    EXPECT_EQ(rendered.status, 0) << rendered.out;
+    std::string title = program;
+    for (char& c : title) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_NE(rendered.out.find(title + "(1)"), std::string::npos) << rendered.out;
+    EXPECT_NE(rendered.out.find(program + " - "), std::string::npos) << rendered.out;
+    EXPECT_NE(rendered.out.find("DESCRIPTION"), std::string::npos) << rendered.out;
+  }
+  const ChildResult bradmtool = shell("MANWIDTH=100 man -l " +
+                                      shellQuoted(prefix_ + "/share/man/man1/bradmtool.1") + " 2>&1");
+  EXPECT_NE(bradmtool.out.find(std::string("bradmtool ") + BRINDLE_TEST_VERSION), std::string::npos)
+      << bradmtool.out;
+  EXPECT_NE(bradmtool.out.find("--password-file"), std::string::npos) << bradmtool.out;
+}
+
+TEST_F(PackagingTest, LibrariesExportOnlyTheirOwnSymbols) {
+  if (shell("command -v nm >/dev/null").status != 0) GTEST_SKIP() << "nm is not installed";
+  for (const char* library : {"bradm", "brui", "BRCUtil"}) {
+    SCOPED_TRACE(library);
+    const ChildResult symbols = shell("nm -D --defined-only -C " +
+                                      shellQuoted(prefix_ + "/lib/lib" + library + ".so.1"));
+    ASSERT_EQ(symbols.status, 0) << symbols.err;
+    std::istringstream lines(symbols.out);
+    std::size_t count = 0;
+    for (std::string line; std::getline(lines, line);) {
+      // "ADDRESS TYPE NAME"; a template function's name may follow its return type.
+      std::string name = line.substr(std::min(line.size(), line.find(' ', line.find(' ') + 1) + 1));
+      if (name.rfind("void ", 0) == 0) name = name.substr(5);
+      EXPECT_NE(name.rfind("std::", 0), 0u) << line;
+      EXPECT_NE(name.rfind("__gnu_cxx::", 0), 0u) << line;
+      ++count;
+    }
+    EXPECT_GT(count, 0u);
+  }
+}
+
+class CompletionTest : public PackagingTest {
+ protected:
+  // What the installed completion offers for the words typed so far (the last one being
+  // completed), one word a line.
+  static std::set<std::string> offered(const std::string& typed) {
+    const std::string script =
+        "source " + shellQuoted(prefix_ + "/share/bash-completion/completions/bradmtool") +
+        " || exit 3; complete -p bradmtool | grep -q -- '-F _bradmtool' || exit 4; "
+        "read -r -a COMP_WORDS <<< " + shellQuoted(typed) + "; " +
+        (typed.empty() || typed.back() == ' ' ? "COMP_WORDS+=(''); " : "") +
+        "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _bradmtool; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const ChildResult result = ChildProcess::Run({"/bin/bash", "--norc", "-c", script});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return wordsOf(result.out);
+  }
+
+  // The command names bradmtool's help lists ("mirrors add" gives "mirrors").
+  static std::set<std::string> commandsInHelp() {
+    const ChildResult help = shell(shellQuoted(prefix_ + "/bin/bradmtool") + " --help");
+    std::istringstream lines(help.out.substr(help.out.find("Commands:\n") + 10));
+    std::set<std::string> commands;
+    for (std::string line; std::getline(lines, line) && !line.empty();)
+      commands.insert(firstWordOf(line));
+    return commands;
+  }
+};
+
+TEST_F(CompletionTest, OffersEveryCommandOfTheHelp) {
+  const std::set<std::string> help = commandsInHelp();
+  ASSERT_GT(help.count("list"), 0u);
+  ASSERT_GT(help.count("mirrors"), 0u);
+  std::set<std::string> expected = help;
+  expected.insert("help");
+  EXPECT_EQ(offered("bradmtool "), expected);
+  EXPECT_EQ(offered("bradmtool --json --server 127.0.0.1:1 "), expected);
+  EXPECT_EQ(offered("bradmtool re"), (std::set<std::string>{"remove", "remove-path", "reset"}));
+  EXPECT_EQ(offered("bradmtool mirrors "), (std::set<std::string>{"add", "remove"}));
+  EXPECT_EQ(offered("bradmtool --server "), std::set<std::string>{});
+}
+
+TEST_F(CompletionTest, OffersEachCommandsOptionsFromItsHelp) {
+  for (const std::string& command : commandsInHelp()) {
+    if (command == "mirrors") continue;
+    SCOPED_TRACE(command);
+    const ChildResult help = shell(shellQuoted(prefix_ + "/bin/bradmtool") + " " + command + " --help");
+    const std::set<std::string> options = offered("bradmtool " + command + " --");
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("  --", 0) != 0) continue;
+      const std::string option = firstWordOf(line);
+      EXPECT_GT(options.count(option), 0u) << option;
+    }
+    for (const char* global : {"--server", "--user", "--password-file", "--json", "--help"})
+      EXPECT_GT(options.count(global), 0u) << global;
+  }
 }
 
 }  // namespace

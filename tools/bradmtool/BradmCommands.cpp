@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "brindle/bradm.h"
+#include "tools/bradmtool/JsonTree.h"
+#include "tools/bradmtool/ObjectListing.h"
 #include "tools/bradmtool/PropertyAssignments.h"
 #include "tools/bradmtool/ToolFailure.h"
 #include "tools/bradmtool/TreeDocumentDecoder.h"
@@ -34,13 +36,10 @@ const std::string& operand(const CommandArguments& arguments, std::size_t index)
 }
 
 void printTree(CommandContext& context, const AttributeTree& tree) {
-  TreePrinter printer(context.out);
-  if (context.json) {
-    printer.json(tree);
-    context.out << '\n';
-  } else {
-    printer.outline(tree);
-  }
+  if (context.json)
+    JsonTree::print(context.out, JsonTree::of(tree));
+  else
+    TreePrinter(context.out).outline(tree);
 }
 
 // --- Reading ------------------------------------------------------------------------------
@@ -49,14 +48,16 @@ void runList(CommandContext& context, const CommandArguments& arguments) {
   AttributeTree tree;
   context.login();
   ToolFailure::check(besList(operand(arguments, 0).c_str(), &tree), operand(arguments, 0));
-  printTree(context, tree);
+  if (context.json || arguments.has("long"))
+    printTree(context, tree);
+  else
+    ObjectListing(tree).print(context.out);
 }
 
 void printFields(CommandContext& context, const std::string& path,
                  const std::vector<std::string>& fields, const AttributeTree& query) {
   std::vector<std::string> missing;
-  if (context.json) context.out << "{";
-  bool first = true;
+  Json found = Json::object();
   for (const std::string& field : fields) {
     const auto* leaf = static_cast<const TextAttribute*>(query.find(field.c_str()));
     if (leaf->isSet() == 0) {
@@ -64,13 +65,11 @@ void printFields(CommandContext& context, const std::string& path,
       continue;
     }
     if (context.json)
-      context.out << (first ? "\n  " : ",\n  ") << TreePrinter::jsonString(field) << ": "
-                  << TreePrinter::jsonString(leaf->text());
+      found[JsonTree::text(field)] = JsonTree::text(leaf->text());
     else
       context.out << field << " = " << TreePrinter::quoted(leaf->text()) << '\n';
-    first = false;
   }
-  if (context.json) context.out << (first ? "}\n" : "\n}\n");
+  if (context.json) JsonTree::print(context.out, found);
   if (!missing.empty()) {
     std::string names;
     for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
@@ -238,7 +237,7 @@ void runPublish(CommandContext& context, const CommandArguments& arguments) {
                                       file.c_str(), url, UrlCapacity),
                      name);
   if (context.json)
-    context.out << "{\"url\": " << TreePrinter::jsonString(url) << "}\n";
+    JsonTree::print(context.out, Json{{"url", JsonTree::text(url)}});
   else
     context.out << url << '\n';
 }
@@ -250,7 +249,7 @@ void runPortalInfo(CommandContext& context, const CommandArguments&) {
                                             PortCapacity),
                      context.server);
   if (context.json)
-    context.out << "{\"url\": " << TreePrinter::jsonString(url) << ", \"port\": " << port << "}\n";
+    JsonTree::print(context.out, Json{{"url", JsonTree::text(url)}, {"port", JsonTree::numberOrText(port)}});
   else
     context.out << "url=" << url << "\nport=" << port << '\n';
 }
@@ -263,21 +262,14 @@ std::vector<unsigned char> readAll(std::istream& in) {
 }
 
 void printDocuments(CommandContext& context, const TreeDocumentDecoder::Result& result) {
-  TreePrinter printer(context.out, /*showFlags=*/true);
   if (context.json) {
-    context.out << "{\n  \"preamble\": " << (result.preamble ? "true" : "false")
-                << ",\n  \"documents\": [";
-    bool first = true;
-    for (const auto& document : result.documents) {
-      context.out << (first ? "\n    " : ",\n    ") << "{\"offset\": " << document.offset
-                  << ", \"tree\": ";
-      printer.json(*document.node, 4);
-      context.out << "}";
-      first = false;
-    }
-    context.out << (first ? "]\n}\n" : "\n  ]\n}\n");
+    Json documents = Json::array();
+    for (const auto& document : result.documents)
+      documents.push_back(Json{{"offset", document.offset}, {"tree", JsonTree::of(*document.node)}});
+    JsonTree::print(context.out, Json{{"preamble", result.preamble}, {"documents", documents}});
     return;
   }
+  TreePrinter printer(context.out, /*showFlags=*/true);
   if (result.preamble) context.out << "connection preamble 00 00 00 09\n";
   std::size_t number = 0;
   for (const auto& document : result.documents) {
@@ -311,9 +303,13 @@ void runDecode(CommandContext& context, const CommandArguments& arguments) {
 
 const std::vector<CommandDefinition>& BradmCommands::all() {
   static const std::vector<CommandDefinition> commands = {
-      {"list", "PATH", "list the objects in a folder",
-       "Prints the folder's \"Content\": each object with its properties.\n",
-       {}, 1, 1, Session::LoggedIn, runList},
+      {"list", "PATH [--long]", "list the objects in a folder",
+       "Prints the folder's \"Content\", one object a line: its class, revision, status\n"
+       "(\"Status\", or - when it has none) and name. --long prints each object with all its\n"
+       "properties as an outline; --json prints all of them as JSON.\n"
+       "\n"
+       "  --long   every object with all its properties\n",
+       {{"long", false}}, 1, 1, Session::LoggedIn, runList},
       {"get", "PATH [--depth N] [--thumbnail] [--field NAME]...",
        "show an object's properties",
        "Prints the object's description and properties. With --field, prints only the named\n"

@@ -1,35 +1,25 @@
 #include "tools/bradmtool/BradmTool.h"
 
+#include <optional>
 #include <ostream>
 
 #include "brindle/bradm.h"
 #include "common/AttributeTreeException.h"
 #include "common/CBRWebIOStreamException.h"
 #include "common/CEndofStreamException.h"
+#include "tools/bradmtool/BradmCommandLine.h"
 #include "tools/bradmtool/BradmCommands.h"
 #include "tools/bradmtool/ToolFailure.h"
 #include "tools/support/CommandArguments.h"
+#include "tools/support/FailureHints.h"
+#include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
-
-#ifndef BRINDLE_VERSION
-#define BRINDLE_VERSION "unknown"
-#endif
 
 namespace {
 
-const std::vector<KnownOption> GlobalOptions = {
-    {"server", true}, {"user", true}, {"password", true}, {"ticket", true},
-    {"json", false},  {"help", false}, {"version", false},
-};
-
-// A global option given after the command wins over the same option given before it.
-std::string setting(const CommandArguments& local, const CommandArguments& globals,
-                    const std::string& name, const std::string& fallback = "") {
-  return local.has(name) ? local.value(name) : globals.value(name, fallback);
-}
-
-bool given(const CommandArguments& local, const CommandArguments& globals, const std::string& name) {
-  return local.has(name) || globals.has(name);
+std::optional<std::string> optional(const CommandArguments& arguments, const std::string& name) {
+  if (!arguments.has(name)) return std::nullopt;
+  return arguments.value(name);
 }
 
 }  // namespace
@@ -37,53 +27,29 @@ bool given(const CommandArguments& local, const CommandArguments& globals, const
 int BradmTool::run(const std::vector<std::string>& args) {
   std::string where;
   try {
-    const CommandArguments globals(args, 1, GlobalOptions, /*stopAtOperand=*/true);
+    const ParsedCommandLine line = BradmCommandLine::parse(args, where);
+    const CommandArguments& globals = line.globals;
     if (globals.has("version")) {
       out_ << "bradmtool " << BRINDLE_VERSION << '\n';
       return Success;
     }
-    std::size_t next = globals.next();
-    if (next == args.size()) {
-      if (globals.has("help")) {
-        printUsage(out_);
-        return Success;
-      }
-      throw UsageError("no command given (see 'bradmtool --help')");
-    }
-    std::string name = args[next++];
-    if (name == "help") {
-      if (next == args.size()) {
-        printUsage(out_);
-        return Success;
-      }
-      name = args[next];
-      if (name == "mirrors" && next + 1 < args.size()) name += " " + args[next + 1];
-      const CommandDefinition* command = BradmCommands::find(name);
-      if (command == nullptr && name != "mirrors") throw UsageError("no command '" + name + "'");
-      if (command != nullptr) printCommandHelp(*command);
-      else for (const char* sub : {"mirrors add", "mirrors remove"}) printCommandHelp(*BradmCommands::find(sub));
+    if (line.helpCommand) return printHelpTopic(line.helpTopic);
+    if (line.mirrorsAlone) {
+      if (!globals.has("help"))
+        throw UsageError("needs 'add' or 'remove' (see 'bradmtool mirrors --help')");
+      printMirrorsHelp();
       return Success;
     }
-    if (name == "mirrors") {
-      if (next < args.size() && (args[next] == "add" || args[next] == "remove")) {
-        name += " " + args[next++];
-      } else if (next < args.size() && (args[next] == "--help" || args[next] == "-h")) {
-        for (const char* sub : {"mirrors add", "mirrors remove"}) printCommandHelp(*BradmCommands::find(sub));
-        return Success;
-      } else {
-        where = "mirrors";
-        throw UsageError("needs 'add' or 'remove' (see 'bradmtool mirrors --help')");
-      }
+    if (line.command == nullptr) {
+      if (!globals.has("help")) throw UsageError("no command given (see 'bradmtool --help')");
+      printUsage(out_);
+      return Success;
     }
-    const CommandDefinition* command = BradmCommands::find(name);
-    if (command == nullptr)
-      throw UsageError("no command '" + name + "' (see 'bradmtool --help')");
-    where = command->name;
-    return runCommand(*command, args, next, globals);
+    return runCommand(*line.command, line.local, globals);
   } catch (const UsageError& error) {
     return fail(where, error.what(), BadUsage);
   } catch (const ToolFailure& failure) {
-    return fail(where, failure.what(), Failed);
+    return fail(where, failure.what(), Failed, FailureHints::forReturnCode(failure.code()));
   } catch (const CEndofStreamException&) {
     return fail(where, "the server closed the connection", Failed);
   } catch (const CBRWebIOStreamException& failure) {
@@ -97,12 +63,26 @@ int BradmTool::run(const std::vector<std::string>& args) {
   }
 }
 
-int BradmTool::runCommand(const CommandDefinition& command, const std::vector<std::string>& args,
-                          std::size_t first, const CommandArguments& globals) {
-  std::vector<KnownOption> known = command.options;
-  known.insert(known.end(), GlobalOptions.begin(), GlobalOptions.end());
-  const CommandArguments local(args, first, known);
-  if (given(local, globals, "help")) {
+int BradmTool::printHelpTopic(const std::vector<std::string>& topic) {
+  if (topic.empty()) {
+    printUsage(out_);
+    return Success;
+  }
+  std::string name = topic[0];
+  if (name == "mirrors" && topic.size() > 1) name += " " + topic[1];
+  if (name == "mirrors") {
+    printMirrorsHelp();
+    return Success;
+  }
+  const CommandDefinition* command = BradmCommands::find(name);
+  if (command == nullptr) throw UsageError("no command '" + name + "'");
+  printCommandHelp(*command);
+  return Success;
+}
+
+int BradmTool::runCommand(const CommandDefinition& command, const CommandArguments& local,
+                          const CommandArguments& globals) {
+  if (globals.has("help")) {
     printCommandHelp(command);
     return Success;
   }
@@ -114,19 +94,24 @@ int BradmTool::runCommand(const CommandDefinition& command, const std::vector<st
     throw UsageError("unexpected operand '" + local.operands()[command.maxOperands] +
                      "'; usage: bradmtool " + command.name + " " + command.operands);
 
-  CommandContext context{setting(local, globals, "server", DefaultServer), {},
-                         given(local, globals, "json"), out_, err_, nullptr};
+  CommandContext context{globals.value("server", DefaultServer), {}, globals.has("json"), out_,
+                         err_, nullptr};
   Credentials& credentials = context.credentials;
-  credentials.hasUser = given(local, globals, "user");
-  credentials.hasPassword = given(local, globals, "password");
-  credentials.hasTicket = given(local, globals, "ticket");
-  credentials.user = setting(local, globals, "user");
-  credentials.password = setting(local, globals, "password");
-  credentials.ticket = setting(local, globals, "ticket");
-  if (credentials.hasUser && !credentials.hasPassword)
-    throw UsageError("--user needs --password");
-  if (credentials.hasTicket && (credentials.hasUser || credentials.hasPassword))
-    throw UsageError("give either --ticket or --user and --password, not both");
+  credentials.hasUser = globals.has("user");
+  credentials.hasTicket = globals.has("ticket");
+  credentials.user = globals.value("user");
+  credentials.ticket = globals.value("ticket");
+  const std::optional<std::string> passwordOption = optional(globals, "password");
+  const std::optional<std::string> passwordFile = optional(globals, "password-file");
+  if (credentials.hasTicket && (credentials.hasUser || passwordOption || passwordFile))
+    throw UsageError("give either --ticket or --user and a password, not both");
+  if (passwordOption && passwordFile)
+    throw UsageError("give either --password or --password-file, not both");
+  // A user without any password given is asked on the terminal once the command logs in.
+  const std::optional<std::string> password =
+      PasswordSource::given(passwordOption, passwordFile, credentials.hasUser);
+  credentials.hasPassword = password.has_value();
+  credentials.password = password.value_or("");
   if (context.server.empty()) throw UsageError("--server needs a HOST[:PORT]");
 
   // A command on the current session logs in itself once its operands are checked, so a
@@ -136,23 +121,42 @@ int BradmTool::runCommand(const CommandDefinition& command, const std::vector<st
   return Success;
 }
 
-int BradmTool::fail(const std::string& where, const std::string& text, int status) const {
+int BradmTool::fail(const std::string& where, const std::string& text, int status,
+                    const std::string& hint) const {
   out_.flush();
   err_ << "bradmtool: " << (where.empty() ? "" : where + ": ") << text << '\n';
+  if (!hint.empty()) err_ << "bradmtool: hint: " << hint << '\n';
   return status;
 }
 
 void BradmTool::printUsage(std::ostream& stream) const {
-  stream << "usage: bradmtool [--server HOST[:PORT]] [--user NAME --password PW | --ticket T |\n"
-            "                  --password PW] [--json] COMMAND [ARGS...]\n"
+  stream << "usage: bradmtool [--server HOST[:PORT]] [--user NAME [--password PW | --password-file FILE]\n"
+            "                  | --ticket T | --password PW] [--json] COMMAND [ARGS...]\n"
             "\n"
-            "Administers a report server through libbradm.so. The server defaults to "
+            "Administers a report server through libbradm.so. Commands log in (with the\n"
+            "credential given, or with none when the server asks for none), run one operation\n"
+            "and log out. Trees print as an indented outline, or as JSON with --json. Failures\n"
+            "print one line on standard error (and a line \"hint: ...\" for the usual mistakes);\n"
+            "the exit status is 0 on success, 1 when the operation failed and 2 for a wrong\n"
+            "command line.\n"
+            "\n"
+            "  --server HOST[:PORT]  the report server (default "
          << DefaultServer
-         << ".\n"
-            "Commands log in (with the credential given, or with none when the server asks for\n"
-            "none), run one operation and log out. Trees print as an indented outline, or as\n"
-            "JSON with --json. Failures print one line on standard error; the exit status is 0\n"
-            "on success, 1 when the operation failed and 2 for a wrong command line.\n"
+         << ")\n"
+            "  --user NAME           log in as this user, with the first password given of:\n"
+            "    --password PW         the option (every user of the machine sees it in ps),\n"
+            "    --password-file FILE  the file's first line,\n"
+            "    BRINDLE_PASSWORD      the environment variable, for scripts,\n"
+            "                          or else asked on the terminal, without echo, when\n"
+            "                          standard input is a terminal\n"
+            "  --ticket T            log in with a ticket instead: the security library\n"
+            "                        (SentrelAPI) issues one when a user signs on, as a host\n"
+            "                        does before it publishes; bradmtool cannot get one itself\n"
+            "  --password PW         alone (or --password-file alone): the old password login,\n"
+            "                        without a user\n"
+            "  --json                print trees and results as JSON\n"
+            "  -h, --help            this text; 'bradmtool COMMAND --help' explains a command\n"
+            "  --version             print \"bradmtool VERSION\" and exit\n"
             "\n"
             "Commands:\n";
   for (const CommandDefinition& command : BradmCommands::all()) {
@@ -163,6 +167,10 @@ void BradmTool::printUsage(std::ostream& stream) const {
            << command.summary << '\n';
   }
   stream << "\nRun 'bradmtool COMMAND --help' for a command's options.\n";
+}
+
+void BradmTool::printMirrorsHelp() const {
+  for (const char* sub : {"mirrors add", "mirrors remove"}) printCommandHelp(*BradmCommands::find(sub));
 }
 
 void BradmTool::printCommandHelp(const CommandDefinition& command) const {
@@ -179,6 +187,7 @@ void BradmTool::printCommandHelp(const CommandDefinition& command) const {
       out_ << "\nNeeds no server.\n";
       break;
   }
-  out_ << "\nGlobal options (before or after the command): --server HOST[:PORT], "
-          "--user NAME --password PW,\n--ticket T, --password PW, --json.\n";
+  out_ << "\nGlobal options (before or after the command): --server HOST[:PORT], --user NAME\n"
+          "[--password PW | --password-file FILE], --ticket T, --password PW, --json;\n"
+          "see 'bradmtool --help'.\n";
 }

@@ -21,11 +21,15 @@ class BradmTool {
   int run(const std::vector<std::string>& args);
 
  private:
-  int runCommand(const CommandDefinition& command, const std::vector<std::string>& args,
-                 std::size_t first, const class CommandArguments& globals);
+  int runCommand(const CommandDefinition& command, const class CommandArguments& local,
+                 const CommandArguments& globals);
+  int printHelpTopic(const std::vector<std::string>& topic);
   void printUsage(std::ostream& stream) const;
   void printCommandHelp(const CommandDefinition& command) const;
-  int fail(const std::string& where, const std::string& text, int status) const;
+  void printMirrorsHelp() const;
+  // The one place a failure is printed: one line, and a line "hint: ..." when there is one.
+  int fail(const std::string& where, const std::string& text, int status,
+           const std::string& hint = "") const;
 
   std::ostream& out_;
   std::ostream& err_;

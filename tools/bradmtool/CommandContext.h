@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/bradmtool/ServerSession.h"
+#include "tools/support/PasswordSource.h"
 
 struct CommandContext {
   std::string server;
@@ -15,8 +16,14 @@ struct CommandContext {
   std::ostream& err;
   std::unique_ptr<ServerSession> session;
 
-  // Logs in (once); throws ToolFailure when the login fails.
+  // Logs in (once), first asking for the password of a user given without one; throws
+  // ToolFailure when the login fails, UsageError when there is no password to be had.
   void login() {
-    if (!session) session = std::make_unique<ServerSession>(server, credentials);
+    if (session) return;
+    if (credentials.hasUser && !credentials.hasPassword) {
+      credentials.password = PasswordSource::ask("bradmtool", credentials.user);
+      credentials.hasPassword = true;
+    }
+    session = std::make_unique<ServerSession>(server, credentials);
   }
 };

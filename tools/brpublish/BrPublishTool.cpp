@@ -3,28 +3,34 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "brindle/BRCUtil.h"
 #include "platform/ui/CStringArray.h"
 #include "platform/ui/CTerminalDriver.h"
 #include "platform/ui/CUiApp.h"
-#include "brindle/BRCUtil.h"
 #include "tools/brpublish/PublishSteps.h"
 #include "tools/brpublish/ReportSnapshot.h"
 #include "tools/support/CommandArguments.h"
+#include "tools/support/FailureHints.h"
+#include "tools/support/OptionTable.h"
+#include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
 
 namespace {
 
 const std::vector<KnownOption> Options = {
-    {"server", true}, {"report", true},      {"name", true},     {"box", true},
-    {"item", true},   {"portal", true},      {"description", true}, {"user", true},
-    {"password", true}, {"wizard", false},   {"quiet", false},   {"help", false},
+    {"server", true},   {"report", true},        {"name", true},        {"box", true},
+    {"item", true},     {"portal", true},        {"description", true}, {"user", true},
+    {"password", true}, {"password-file", true}, {"wizard", false},     {"quiet", false},
+    {"help", false},    {"version", false},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
@@ -61,26 +67,46 @@ struct BrPublishTool::Request {
   std::string description;
   std::string user;
   std::string password;
+  bool askPassword = false;  // --user without a password given: ask on the terminal
   bool wizard = false;
 };
 
 int BrPublishTool::run(const std::vector<std::string>& args) {
   try {
-    const CommandArguments arguments(args, 1, Options);
+    const CommandArguments arguments = parseCommandLine(args);
     if (arguments.has("help")) {
       printUsage();
       return Success;
     }
-    const Request request = parse(arguments);
+    if (arguments.has("version")) {
+      out_ << "brpublish " << BRINDLE_VERSION << '\n';
+      return Success;
+    }
+    Request request = parse(arguments);
+    if (request.askPassword) request.password = PasswordSource::ask("brpublish", request.user);
     PublishSteps::setQuiet(arguments.has("quiet"));
     return publish(request);
   } catch (const UsageError& error) {
     err_ << "brpublish: " << error.what() << " (see 'brpublish --help')\n";
     return BadUsage;
   } catch (const std::exception& failure) {
-    err_ << "brpublish: " << failure.what() << '\n';
-    return Failed;
+    return fail(failure.what());
   }
+}
+
+CommandArguments BrPublishTool::parseCommandLine(const std::vector<std::string>& args) {
+  CLI::App app{"", "brpublish"};
+  app.set_help_flag();
+  // Unknown options and operands are reported in the tool's own words.
+  app.allow_extras();
+  const OptionTable table(app, Options);
+  OptionTable::parse(app, args);
+  std::vector<std::string> operands;
+  for (const std::string& extra : app.remaining()) {
+    if (extra.size() > 1 && extra[0] == '-') throw UsageError("unknown option '" + extra + "'");
+    operands.push_back(extra);
+  }
+  return table.collect(operands);
 }
 
 BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) const {
@@ -95,7 +121,6 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   request.portal = arguments.value("portal");
   request.description = arguments.value("description");
   request.user = arguments.value("user");
-  request.password = arguments.value("password");
   request.wizard = arguments.has("wizard");
 
   if (request.server.empty()) throw UsageError("--server HOST[:PORT] is required");
@@ -103,14 +128,27 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   if (!std::ifstream(request.reportFile, std::ios::binary))
     throw UsageError("cannot read the report file " + request.reportFile);
   request.reportFile = absolutePath(request.reportFile);
-  if (arguments.has("user") != arguments.has("password"))
-    throw UsageError("--user and --password go together");
+  const bool passwordGiven = arguments.has("password") || arguments.has("password-file");
+  if (passwordGiven && !arguments.has("user"))
+    throw UsageError("--password and --password-file go with --user");
+  if (arguments.has("password") && arguments.has("password-file"))
+    throw UsageError("give either --password or --password-file, not both");
   if (arguments.has("item") && request.item.empty()) throw UsageError("--item needs an Id");
   if (request.wizard) {
     if (arguments.has("user"))
       throw UsageError("the wizard signs on through the logon dialog; drop --user and --password");
     if (arguments.has("box")) throw UsageError("the wizard asks for the NewsBox; drop --box");
     return request;
+  }
+  if (arguments.has("user")) {
+    const auto option = arguments.has("password") ? std::optional<std::string>(arguments.value("password"))
+                                                  : std::nullopt;
+    const auto file = arguments.has("password-file")
+                          ? std::optional<std::string>(arguments.value("password-file"))
+                          : std::nullopt;
+    const std::optional<std::string> password = PasswordSource::given(option, file, true);
+    request.password = password.value_or("");
+    request.askPassword = !password;
   }
   if (request.item.empty()) {
     if (request.name.empty() || request.box.empty())
@@ -133,11 +171,9 @@ int BrPublishTool::publish(const Request& request) {
       request.user.empty() ? "signing on (the logon dialog asks for the user)"
                            : "signing on as " + request.user;
   if (request.wizard) {
-    if (!hasControllingTerminal()) {
-      err_ << "brpublish: the wizard signs on through the logon dialog, which needs a terminal "
-              "(this process has none)\n";
-      return Failed;
-    }
+    if (!hasControllingTerminal())
+      return fail("the wizard signs on through the logon dialog, which needs a terminal (this "
+                  "process has none)");
     PublishSteps::report(signOn);
     CTerminalDriver driver(in_, out_);
     CUiDriverScope scope(driver);
@@ -166,10 +202,9 @@ int BrPublishTool::publish(const Request& request) {
   }
 
   if (!published) {
-    err_ << "brpublish: "
-         << (error.IsEmpty() ? "publishing failed, and the library gave no reason" : error.GetString())
-         << '\n';
-    return Failed;
+    const std::string reason =
+        error.IsEmpty() ? "publishing failed, and the library gave no reason" : error.GetString();
+    return fail(reason, hintFor(reason));
   }
   PublishSteps::report("done");
   out_ << "NewsItemId=" << newsItemId.GetString() << "\nPortal=" << portal.GetString() << '\n';
@@ -177,10 +212,24 @@ int BrPublishTool::publish(const Request& request) {
   return Success;
 }
 
+std::string BrPublishTool::hintFor(const std::string& reason) {
+  // The library's own text for a sign-on the security system refused.
+  if (reason.rfind("Login to Sentrel failed", 0) == 0) return FailureHints::forRefusedSignOn();
+  return FailureHints::forReturnCode(PublishSteps::lastFailedReturnCode());
+}
+
+int BrPublishTool::fail(const std::string& reason, const std::string& hint) {
+  out_.flush();
+  err_ << "brpublish: " << reason << '\n';
+  if (!hint.empty()) err_ << "brpublish: hint: " << hint << '\n';
+  return Failed;
+}
+
 void BrPublishTool::printUsage() const {
   out_ << "usage: brpublish --server HOST[:PORT] --report FILE\n"
           "                 [--name NAME --box FULLNAME | --item ID] [--portal HOST:PORT]\n"
-          "                 [--description TEXT] [--user NAME --password PW] [--wizard] [--quiet]\n"
+          "                 [--description TEXT] [--user NAME [--password PW | --password-file FILE]]\n"
+          "                 [--wizard] [--quiet]\n"
           "\n"
           "Publishes a report file (a report saved as XML) to the portal as a NewsItem, the way\n"
           "the desktop host does, through libBRCUtil.so.\n"
@@ -192,11 +241,19 @@ void BrPublishTool::printUsage() const {
           "  --item ID             publish again to the known NewsItem ID and update it\n"
           "  --portal HOST:PORT    the portal (read from the report server when not given)\n"
           "  --description TEXT    the NewsItem's and the report's description\n"
-          "  --user, --password    the user to sign on as; without them the logon dialog asks\n"
+          "  --user NAME           the user to sign on as (without it the logon dialog asks for\n"
+          "                        user and password); the password is the first given of:\n"
+          "    --password PW         the option (every user of the machine sees it in ps),\n"
+          "    --password-file FILE  the file's first line,\n"
+          "    BRINDLE_PASSWORD      the environment variable, for scripts,\n"
+          "                          or else asked on the terminal, without echo, when\n"
+          "                          standard input is a terminal\n"
           "  --wizard              run the publishing wizard in the terminal (type '?' there\n"
           "                        for its commands); it signs on through the logon dialog,\n"
           "                        asks for the NewsBox and proposes --name (or the file's name)\n"
           "  --quiet               do not report the steps\n"
+          "  -h, --help            this text\n"
+          "  --version             print \"brpublish VERSION\" and exit\n"
           "\n"
           "Steps are reported on standard error as they happen. On success two lines go to\n"
           "standard output: NewsItemId=ID and Portal=HOST:PORT. On failure the reason goes to\n"

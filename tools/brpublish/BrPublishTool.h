@@ -23,9 +23,14 @@ class BrPublishTool {
 
  private:
   struct Request;
+  static CommandArguments parseCommandLine(const std::vector<std::string>& args);
   Request parse(const CommandArguments& arguments) const;
   int publish(const Request& request);
   void printUsage() const;
+  // The one place a failure is printed: the reason on one line, and a line "hint: ..." when
+  // there is one. Returns the exit status for a failed publication.
+  int fail(const std::string& reason, const std::string& hint = "");
+  static std::string hintFor(const std::string& reason);
 
   std::istream& in_;
   std::ostream& out_;

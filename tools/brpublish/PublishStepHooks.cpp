@@ -31,6 +31,7 @@ std::int32_t besGetLumoraServerInfo(const char* server, char* url, std::int32_t 
                        (server ? server : ""));
   if (next == nullptr) return NotReached;
   const std::int32_t result = next(server, url, urlCapacity, port, portCapacity);
+  PublishSteps::recordReturnCode(result);
   if (result == 0) PublishSteps::report(std::string("the portal is ") + url + " (port " + port + ")");
   return result;
 }
@@ -42,6 +43,7 @@ std::int32_t besPublishReport(const char* server, const char* name, const char* 
                        " as " + (name ? name : ""));
   if (next == nullptr) return NotReached;
   const std::int32_t result = next(server, name, description, reportFile, url, urlCapacity);
+  PublishSteps::recordReturnCode(result);
   if (result == 0)
     PublishSteps::report(std::string("published at ") + url + "; updating the NewsItem");
   return result;

@@ -4,6 +4,7 @@
 
 namespace {
 bool quietSteps = false;
+int lastFailedCode = 0;
 }
 
 void PublishSteps::report(const std::string& step) {
@@ -12,3 +13,9 @@ void PublishSteps::report(const std::string& step) {
 }
 
 void PublishSteps::setQuiet(bool quiet) { quietSteps = quiet; }
+
+void PublishSteps::recordReturnCode(int code) {
+  if (code != 0) lastFailedCode = code;
+}
+
+int PublishSteps::lastFailedReturnCode() { return lastFailedCode; }

@@ -13,4 +13,7 @@ class PublishSteps {
   static void report(const std::string& step);
   // Quiet: nothing is reported (the hooks still forward every call).
   static void setQuiet(bool quiet);
+  // The last non-zero return code of a libbradm.so call the hooks saw, 0 when there was none.
+  static void recordReturnCode(int code);
+  static int lastFailedReturnCode();
 };

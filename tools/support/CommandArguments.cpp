@@ -7,63 +7,6 @@
 
 #include "tools/support/UsageError.h"
 
-namespace {
-
-const KnownOption* findOption(const std::vector<KnownOption>& known, const std::string& name) {
-  for (const KnownOption& option : known)
-    if (name == option.name) return &option;
-  return nullptr;
-}
-
-}  // namespace
-
-CommandArguments::CommandArguments(const std::vector<std::string>& args, std::size_t first,
-                                   const std::vector<KnownOption>& known, bool stopAtOperand) {
-  bool optionsEnded = false;
-  std::size_t i = first;
-  for (; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool looksLikeOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-    if (!looksLikeOption) {
-      if (stopAtOperand) break;
-      operands_.push_back(arg);
-      continue;
-    }
-    if (arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    std::string name;
-    std::string inlineValue;
-    bool hasInlineValue = false;
-    if (arg == "-h") {
-      name = "help";
-    } else if (arg.compare(0, 2, "--") == 0) {
-      const std::size_t equals = arg.find('=');
-      name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-      if (equals != std::string::npos) {
-        inlineValue = arg.substr(equals + 1);
-        hasInlineValue = true;
-      }
-    } else {
-      throw UsageError("unknown option '" + arg + "'");
-    }
-    const KnownOption* option = findOption(known, name);
-    if (option == nullptr) throw UsageError("unknown option '--" + name + "'");
-    if (!option->takesValue) {
-      if (hasInlineValue) throw UsageError("option '--" + name + "' takes no value");
-      values_[name].push_back("");
-      continue;
-    }
-    if (!hasInlineValue) {
-      if (i + 1 >= args.size()) throw UsageError("option '--" + name + "' needs a value");
-      inlineValue = args[++i];
-    }
-    values_[name].push_back(inlineValue);
-  }
-  next_ = i;
-}
-
 std::string CommandArguments::value(const std::string& name, const std::string& fallback) const {
   const auto found = values_.find(name);
   return found == values_.end() ? fallback : found->second.back();

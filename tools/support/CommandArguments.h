@@ -1,10 +1,6 @@
 #pragma once
-// The options and operands of one command line, parsed against the options the command knows.
-//
-// Options are long ("--depth 2" or "--depth=2"); "-h" stands for "--help". "--" ends the
-// options, so an operand may begin with "-". Options and operands may be mixed unless the
-// parse is told to stop at the first operand (the tools do that for the options before a
-// command name).
+// The options and operands of one parsed command line (see OptionTable, which parses it with
+// CLI11): every value of every option given, in order, and the operands.
 #include <cstddef>
 #include <map>
 #include <string>
@@ -17,10 +13,10 @@ struct KnownOption {
 
 class CommandArguments {
  public:
-  // Parses args[first...]. Throws UsageError for an unknown option or a missing value.
-  // With stopAtOperand the parse ends before the first operand; next() tells where.
-  CommandArguments(const std::vector<std::string>& args, std::size_t first,
-                   const std::vector<KnownOption>& known, bool stopAtOperand = false);
+  CommandArguments() = default;
+  CommandArguments(std::map<std::string, std::vector<std::string>> values,
+                   std::vector<std::string> operands)
+      : values_(std::move(values)), operands_(std::move(operands)) {}
 
   bool has(const std::string& name) const { return values_.count(name) != 0; }
   // The last value given for the option, or fallback when it was not given.
@@ -28,8 +24,6 @@ class CommandArguments {
   // Every value given for a repeatable option, in order.
   std::vector<std::string> values(const std::string& name) const;
   const std::vector<std::string>& operands() const { return operands_; }
-  // Index of the first argument the parse did not take (args.size() when it took them all).
-  std::size_t next() const { return next_; }
 
   // A decimal 32-bit integer (optional sign); throws UsageError naming the option otherwise.
   static int parseInteger(const std::string& text, const std::string& what);
@@ -37,5 +31,4 @@ class CommandArguments {
  private:
   std::map<std::string, std::vector<std::string>> values_;
   std::vector<std::string> operands_;
-  std::size_t next_ = 0;
 };
