@@ -32,6 +32,8 @@ int CMessageBoxRequest::CloseAnswer() const {
 
 CUiDriver::~CUiDriver() = default;
 
+void CUiDriver::WindowChanged(const CWnd&, UiChange) {}
+
 int CHeadlessDriver::MessageBox(const CMessageBoxRequest& request) {
   std::fprintf(stderr, "[%s] %s\n", request.caption.GetString(), request.text.GetString());
   return request.DefaultAnswer();

@@ -10,6 +10,13 @@
 
 class CPropertySheet;
 
+// What happened to a window, as CUiDriver::WindowChanged is told.
+enum class UiChange {
+  Created,    // it became a window (its parent, if any, is set)
+  Changed,    // what it shows changed: text, enabling, visibility, place, checks, items, selection
+  Destroyed,  // it is no longer a window; it may be in the middle of its destructor
+};
+
 // A message box as the driver sees it.
 struct BRINDLE_EXPORT CMessageBoxRequest {
   CString text;
@@ -46,6 +53,9 @@ class BRINDLE_EXPORT CUiDriver {
   // Runs a sheet that has been created until it ends (sheet.IsRunning() is false),
   // and returns its result. Must end the sheet (e.g. with Cancel) rather than block forever.
   virtual intptr_t RunModal(CPropertySheet& sheet) = 0;
+  // Told of every window change, so that a driver that shows the windows keeps in step
+  // with the model. A Destroyed window must only be used as a key. The default ignores it.
+  virtual void WindowChanged(const CWnd& window, UiChange change);
 };
 
 // The driver used while the host has chosen none: message boxes are written to standard
