@@ -260,12 +260,15 @@ void CWnd::ShowHelp(const char* file, unsigned command, const std::uint32_t* hel
 CWnd* CWnd::AdoptChild(std::unique_ptr<CWnd> child) {
   if (!child) return nullptr;
   CWnd* raw = child.get();
-  if (raw->m_parent != this) {
+  const bool joins = raw->m_parent != this;
+  if (joins) {
     if (raw->m_parent) raw->m_parent->Unlink(raw);
     raw->m_parent = this;
     m_children.push_back(raw);
   }
   m_owned.push_back(std::move(child));
+  // A window made without parent becomes visible to the driver where it joins this one.
+  if (joins && raw->m_created) raw->NotifyChanged(UiChange::Created);
   return raw;
 }
 
