@@ -11,11 +11,11 @@
 
 #include "brindle/BRCUtil.h"
 #include "platform/ui/CStringArray.h"
-#include "platform/ui/CTerminalDriver.h"
 #include "platform/ui/CUiApp.h"
 #include "brindle/BRCUtil.h"
 #include "tools/brpublish/PublishSteps.h"
 #include "tools/brpublish/ReportSnapshot.h"
+#include "tools/brpublish/WizardUi.h"
 #include "tools/support/CommandArguments.h"
 #include "tools/support/UsageError.h"
 
@@ -25,6 +25,7 @@ const std::vector<KnownOption> Options = {
     {"server", true}, {"report", true},      {"name", true},     {"box", true},
     {"item", true},   {"portal", true},      {"description", true}, {"user", true},
     {"password", true}, {"wizard", false},   {"quiet", false},   {"help", false},
+    {"ui", true},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
@@ -62,6 +63,7 @@ struct BrPublishTool::Request {
   std::string user;
   std::string password;
   bool wizard = false;
+  std::string ui;
 };
 
 int BrPublishTool::run(const std::vector<std::string>& args) {
@@ -97,6 +99,9 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   request.user = arguments.value("user");
   request.password = arguments.value("password");
   request.wizard = arguments.has("wizard");
+  request.ui = arguments.value("ui");
+  if (arguments.has("ui") && !request.wizard) throw UsageError("--ui chooses where the wizard shows; add --wizard");
+  WizardUi::Choose(request.ui);
 
   if (request.server.empty()) throw UsageError("--server HOST[:PORT] is required");
   if (request.reportFile.empty()) throw UsageError("--report FILE is required");
@@ -133,14 +138,15 @@ int BrPublishTool::publish(const Request& request) {
       request.user.empty() ? "signing on (the logon dialog asks for the user)"
                            : "signing on as " + request.user;
   if (request.wizard) {
-    if (!hasControllingTerminal()) {
+    const WizardUi::Kind where = WizardUi::Choose(request.ui);
+    if (where == WizardUi::Kind::Terminal && !hasControllingTerminal()) {
       err_ << "brpublish: the wizard signs on through the logon dialog, which needs a terminal "
               "(this process has none)\n";
       return Failed;
     }
+    WizardUi ui(where, in_, out_);
+    CUiDriverScope scope(ui.driver());
     PublishSteps::report(signOn);
-    CTerminalDriver driver(in_, out_);
-    CUiDriverScope scope(driver);
     CStringArray lineKeys;
     CStringArray lineNames;
     CPromptProperties options;
@@ -180,7 +186,8 @@ int BrPublishTool::publish(const Request& request) {
 void BrPublishTool::printUsage() const {
   out_ << "usage: brpublish --server HOST[:PORT] --report FILE\n"
           "                 [--name NAME --box FULLNAME | --item ID] [--portal HOST:PORT]\n"
-          "                 [--description TEXT] [--user NAME --password PW] [--wizard] [--quiet]\n"
+          "                 [--description TEXT] [--user NAME --password PW]\n"
+          "                 [--wizard [--ui window|terminal]] [--quiet]\n"
           "\n"
           "Publishes a report file (a report saved as XML) to the portal as a NewsItem, the way\n"
           "the desktop host does, through libBRCUtil.so.\n"
@@ -193,9 +200,12 @@ void BrPublishTool::printUsage() const {
           "  --portal HOST:PORT    the portal (read from the report server when not given)\n"
           "  --description TEXT    the NewsItem's and the report's description\n"
           "  --user, --password    the user to sign on as; without them the logon dialog asks\n"
-          "  --wizard              run the publishing wizard in the terminal (type '?' there\n"
+          "  --wizard              run the publishing wizard (in the terminal, type '?' there\n"
           "                        for its commands); it signs on through the logon dialog,\n"
           "                        asks for the NewsBox and proposes --name (or the file's name)\n"
+          "  --ui window|terminal  where the wizard shows: in a window (the default when\n"
+          "                        DISPLAY or WAYLAND_DISPLAY is set; needs Qt 6 and\n"
+          "                        libbrui-qt.so) or in the terminal\n"
           "  --quiet               do not report the steps\n"
           "\n"
           "Steps are reported on standard error as they happen. On success two lines go to\n"
