@@ -8,6 +8,7 @@
 
 #include "platform/ui/CControlLabel.h"
 #include "platform/ui/CPropertySheet.h"
+#include "platform/ui/qt/CQtLogonDialog.h"
 #include "platform/ui/qt/CQtSheetView.h"
 
 namespace {
@@ -96,6 +97,14 @@ intptr_t CQtDriver::RunModal(CPropertySheet& sheet) {
   m_views.pop_back();
   if (sheet.IsRunning()) sheet.Cancel();
   return sheet.GetResult();
+}
+
+CredentialsAnswer CQtDriver::AskCredentials(CCredentialsRequest& request) {
+  CQtLogonDialog dialog(request, DialogParent());
+  if (dialog.exec() != QDialog::Accepted) return CredentialsAnswer::Cancelled;
+  request.userName = dialog.UserName().toUtf8().constData();
+  request.password = dialog.Password().toUtf8().constData();
+  return CredentialsAnswer::Given;
 }
 
 void CQtDriver::WindowChanged(const CWnd& window, UiChange change) {

@@ -26,6 +26,8 @@ class BRINDLE_EXPORT CQtDriver : public CUiDriver {
   void Help(const CHelpRequest& request) override;
   intptr_t RunModal(CPropertySheet& sheet) override;
   void WindowChanged(const CWnd& window, UiChange change) override;
+  // A logon window with the password masked (CQtLogonDialog).
+  CredentialsAnswer AskCredentials(CCredentialsRequest& request) override;
 
   // The dialog of the sheet running now; none outside a run.
   QDialog* SheetDialog() const;
