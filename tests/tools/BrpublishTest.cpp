@@ -150,10 +150,10 @@ TEST_F(BrpublishTest, WizardRunFromPipedInput) {
   ChildOptions options;
   options.environment = {"TMPDIR=" + tmp_};
   options.input =
-      "set 1000 Wizard sales\n"
-      "set 1001 Published by the wizard\n"
+      "name Wizard sales\n"
+      "description Published by the wizard\n"
       "next\n"
-      "select 1006 Finance/Monthly\n"
+      "box /finance/MONTHLY\n"
       "next\n"
       "next\n"
       "finish\n";
@@ -164,6 +164,22 @@ TEST_F(BrpublishTest, WizardRunFromPipedInput) {
       options);
   ASSERT_EQ(result.status, 0) << result.out << result.err;
   EXPECT_NE(result.out.find("page 1 of 4"), std::string::npos) << result.out;
+  // Each page, with the prompt after it, fits a terminal of 80 x 24.
+  int screens = 0;
+  for (std::size_t start = result.out.find("\n---"); start != std::string::npos;
+       start = result.out.find("\n---", start + 1)) {
+    const std::string screen = result.out.substr(start + 1, result.out.find("\n> ", start) + 3 - start - 1);
+    std::istringstream lines(screen);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+      ++count;
+      EXPECT_LE(line.size(), 80u) << line;
+    }
+    EXPECT_LE(count, 24) << screen;
+    ++screens;
+  }
+  EXPECT_GE(screens, 4) << result.out;
   EXPECT_NE(result.out.find("A NewsItem was successfully published or updated."), std::string::npos)
       << result.out;
   const std::string id = lineValue(result.out, "NewsItemId");
