@@ -179,6 +179,14 @@ TEST_F(WizardWindowTest, BackAndNextKeepTheChosenNewsBox) {
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_EQ(tree->currentItem()->text(0), "Finance");
     EXPECT_EQ(tree->topLevelItemCount(), 2);  // filled once, not again
+    // Opening and closing a level in the window opens and closes it in the model.
+    HTREEITEM sales = Tree(Sheet())->FindItemByPath("Sales");
+    ASSERT_NE(sales, nullptr);
+    EXPECT_TRUE(Tree(Sheet())->IsExpanded(sales));
+    tree->collapseItem(TreeItem({"Sales"}));
+    EXPECT_FALSE(Tree(Sheet())->IsExpanded(sales));
+    tree->expandItem(TreeItem({"Sales"}));
+    EXPECT_TRUE(Tree(Sheet())->IsExpanded(sales));
     PressSheetButton(ID_WIZBACK);
     PressSheetButton(ID_WIZNEXT);
     EXPECT_EQ(SelectedBoxId(), "box-3");

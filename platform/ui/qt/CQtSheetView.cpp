@@ -425,6 +425,7 @@ void CQtSheetView::SyncTree(const CTreeCtrl& tree, QTreeWidget& view) {
     view.clear();
     state.items.clear();
     state.handles.clear();
+    state.scrolledTo = nullptr;
     for (const auto& [item, parent] : shape) {
       QTreeWidgetItem* widgetItem =
           parent ? new QTreeWidgetItem(state.items.at(parent)) : new QTreeWidgetItem(&view);
@@ -442,15 +443,21 @@ void CQtSheetView::SyncTree(const CTreeCtrl& tree, QTreeWidget& view) {
     int image = 0, selectedImage = 0;
     tree.GetItemImage(item, image, selectedImage);
     widgetItem->setIcon(0, ImageIcon(images, item == selected ? selectedImage : image));
-    widgetItem->setExpanded(tree.IsExpanded(item));
+    // Only a change: setting the state again from inside the view's own expand or collapse
+    // signal would leave the view's record of open levels out of step.
+    if (widgetItem->isExpanded() != tree.IsExpanded(item)) widgetItem->setExpanded(tree.IsExpanded(item));
   }
   QTreeWidgetItem* current = selected ? state.items.at(selected) : nullptr;
   if (view.currentItem() != current) view.setCurrentItem(current);
   if (current && !current->isSelected()) current->setSelected(true);
   if (!current) view.clearSelection();
-  if (HTREEITEM shownItem = tree.GetLastEnsuredVisible(); shownItem && state.items.count(shownItem)) {
+  // Scrolling opens the item's levels in the view, so it follows the model's request once
+  // and never undoes a level the person closed afterwards.
+  const HTREEITEM shownItem = tree.GetLastEnsuredVisible();
+  if (shownItem != state.scrolledTo && shownItem && state.items.count(shownItem)) {
     view.scrollToItem(state.items.at(shownItem));
   }
+  state.scrolledTo = shownItem;
 }
 
 void CQtSheetView::SyncList(const CListBox& list, QListWidget& view) {

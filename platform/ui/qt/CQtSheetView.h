@@ -74,6 +74,7 @@ class CQtSheetView {
     std::vector<std::pair<HTREEITEM, HTREEITEM>> shape;  // (item, parent) depth-first
     std::unordered_map<HTREEITEM, QTreeWidgetItem*> items;
     std::unordered_map<const QTreeWidgetItem*, HTREEITEM> handles;
+    HTREEITEM scrolledTo = nullptr;  // the item last scrolled into view for the model
   };
   std::unordered_map<const QTreeWidget*, TreeState> m_trees;
   std::map<std::pair<const CImageList*, int>, QIcon> m_icons;
