@@ -173,7 +173,8 @@ void AddTreeRows(const CTreeCtrl& tree, HTREEITEM parent, int depth, std::vector
 }
 
 // At most `room` rows, around the chosen one, saying what is left out.
-std::vector<CString> WindowRows(const std::vector<CString>& rows, int selectedRow, int room) {
+std::vector<CString> WindowRows(const std::vector<CString>& rows, int selectedRow, int room,
+                                const char* howToSeeMore) {
   const int count = static_cast<int>(rows.size());
   if (count <= room) return rows;
   room = std::max(room, 3);
@@ -193,7 +194,7 @@ std::vector<CString> WindowRows(const std::vector<CString>& rows, int selectedRo
   }
   for (int i = first; i < first + shown; ++i) out.push_back(rows[static_cast<size_t>(i)]);
   if (first + shown < count) {
-    line.Format("  ... %d more below (expand or collapse PATH changes what shows)", count - first - shown);
+    line.Format("  ... %d more below (%s)", count - first - shown, howToSeeMore);
     out.push_back(line);
   }
   return out;
@@ -304,10 +305,14 @@ CString CTerminalDriver::Render(const CPropertySheet& sheet) { return Render(she
 
 CString CTerminalDriver::Render(const CPropertySheet& sheet, const std::set<const CTreeCtrl*>& pickedTrees) {
   std::vector<CString> lines;
-  const CTreeCtrl* tree = nullptr;
-  size_t treeAt = 0;
-  std::vector<CString> treeRows;
-  int selectedRow = -1;
+  // Rows of trees and lists: they take what the rest of the page leaves of the screen.
+  struct Block {
+    size_t at;
+    std::vector<CString> rows;
+    int selectedRow;
+    const char* howToSeeMore;
+  };
+  std::vector<Block> blocks;
   const CPropertyPage* page = sheet.GetActivePage();
   if (page) {
     CString header;
@@ -346,13 +351,16 @@ CString CTerminalDriver::Render(const CPropertySheet& sheet, const std::set<cons
           break;
         }
         case UiControlKind::PushButton: lines.push_back("<" + NameWithLetter(*control) + ">" + Disabled(*control)); break;
-        case UiControlKind::TreeView:
-          tree = dynamic_cast<const CTreeCtrl*>(control);
+        case UiControlKind::TreeView: {
           lines.push_back(NameWithLetter(*control) + ":" + Disabled(*control));
-          treeAt = lines.size();
-          if (tree) AddTreeRows(*tree, TVI_ROOT, 0, treeRows, selectedRow);
-          if (tree && tree->GetCount() == 0) treeRows.push_back("    (empty)");
+          Block block{lines.size(), {}, -1, "expand or collapse PATH changes what shows"};
+          if (const auto* tree = dynamic_cast<const CTreeCtrl*>(control)) {
+            AddTreeRows(*tree, TVI_ROOT, 0, block.rows, block.selectedRow);
+            if (tree->GetCount() == 0) block.rows.push_back("    (empty)");
+          }
+          blocks.push_back(std::move(block));
           break;
+        }
         case UiControlKind::ListBox:
         case UiControlKind::CheckListBox: {
           lines.push_back(NameWithLetter(*control) + (control->GetKind() == UiControlKind::CheckListBox
@@ -360,7 +368,7 @@ CString CTerminalDriver::Render(const CPropertySheet& sheet, const std::set<cons
                                                          : CString(":")) +
                           Disabled(*control));
           if (const auto* list = dynamic_cast<const CListBox*>(control)) {
-            for (const CString& row : ListRows(*list)) lines.push_back(row);
+            blocks.push_back(Block{lines.size(), ListRows(*list), -1, "check ITEM works for every item"});
           }
           break;
         }
@@ -385,12 +393,19 @@ CString CTerminalDriver::Render(const CPropertySheet& sheet, const std::set<cons
   for (const std::string& noteLine : SplitLines(note.str())) tail.push_back(noteLine.c_str());
   tail.push_back(kHint);
 
-  // The page, a blank line before it and the prompt after it fit the screen; the tree takes
-  // what is left.
-  const int room = kScreenLines - 2 - static_cast<int>(lines.size() + tail.size());
-  if (tree) {
-    const std::vector<CString> shown = WindowRows(treeRows, selectedRow, room);
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(treeAt), shown.begin(), shown.end());
+  // The page, a blank line before it and the prompt after it fit the screen; trees and lists
+  // share what is left, each at least a few rows.
+  constexpr int kFewestRows = 3;
+  int room = kScreenLines - 2 - static_cast<int>(lines.size() + tail.size());
+  std::vector<std::vector<CString>> shown;
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    const int keepForOthers = kFewestRows * static_cast<int>(blocks.size() - i - 1);
+    shown.push_back(WindowRows(blocks[i].rows, blocks[i].selectedRow, std::max(kFewestRows, room - keepForOthers),
+                               blocks[i].howToSeeMore));
+    room -= static_cast<int>(shown.back().size());
+  }
+  for (size_t i = blocks.size(); i-- > 0;) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(blocks[i].at), shown[i].begin(), shown[i].end());
   }
   lines.insert(lines.end(), tail.begin(), tail.end());
   CString text;

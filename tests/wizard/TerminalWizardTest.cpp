@@ -84,6 +84,11 @@ TEST_F(TerminalWizardTest, EveryPageFitsTwentyFourLinesAndShowsNoNumbers) {
     }
   }
   ListNewsBoxes(many);
+  // More dimension lines than a screen holds side by side.
+  for (int line = 0; line < 60; ++line) {
+    lineKeys.Add(("key" + std::to_string(line)).c_str());
+    lineNames.Add(("Dimension line " + std::to_string(line)).c_str());
+  }
   const unsigned char result = RunWithInput(
       "next\n"
       "expand /region 11\n"
@@ -119,6 +124,7 @@ TEST_F(TerminalWizardTest, EveryPageFitsTwentyFourLinesAndShowsNoNumbers) {
   EXPECT_THAT(shown, HasSubstr("Box 0   <- chosen"));
   EXPECT_THAT(shown, HasSubstr("[+] Region 5"));
   EXPECT_THAT(shown, HasSubstr("[-] Region 11"));
+  EXPECT_THAT(shown, HasSubstr("more below (check ITEM works for every item)"));
   // Finish is plain about a NewsBox the person did not pick, until they pick one.
   EXPECT_THAT(shown, HasSubstr("Note: Finish uses /Region 0/Box 0,\n      which you did not pick "
                                      "(newsboxes PATH picks one)."));
