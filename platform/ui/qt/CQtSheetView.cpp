@@ -183,6 +183,8 @@ void CQtSheetView::Build(CWnd& window, QWidget* parentWidget) {
   Sync(window);
 }
 
+// The widgets' handlers act on the model window only while it is still shown by this view:
+// a window the model destroyed has no widget any more (Forget), and must not be touched.
 QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
   QWidget* widget = nullptr;
   switch (window.GetKind()) {
@@ -202,7 +204,7 @@ QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
         auto* lines = new QPlainTextEdit(parentWidget);
         lines->setTabChangesFocus(true);
         QObject::connect(lines, &QPlainTextEdit::textChanged, [this, edit, lines] {
-          if (m_syncing) return;
+          if (m_syncing || !WidgetFor(edit)) return;
           edit->UserSetText(FromQt(lines->toPlainText()));
           AfterUserAction();
         });
@@ -210,7 +212,7 @@ QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
       } else {
         auto* line = new QLineEdit(parentWidget);
         QObject::connect(line, &QLineEdit::textEdited, [this, &window](const QString& text) {
-          if (m_syncing) return;
+          if (m_syncing || !WidgetFor(&window)) return;
           if (auto* typedInto = dynamic_cast<CEdit*>(&window)) typedInto->UserSetText(FromQt(text));
           AfterUserAction();
         });
@@ -233,7 +235,7 @@ QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
         button->setAutoExclusive(false);  // the model keeps its radio groups
       }
       QObject::connect(button, &QAbstractButton::clicked, [this, &window] {
-        if (m_syncing) return;
+        if (m_syncing || !WidgetFor(&window)) return;
         if (auto* model = dynamic_cast<CButton*>(&window)) {
           model->Click();
           // A click the model refused must not leave the widget toggled.
@@ -253,14 +255,14 @@ QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
       tree->setDragEnabled(false);
       tree->setIconSize(QSize(17, 16));
       QObject::connect(tree, &QTreeWidget::currentItemChanged, [this, tree, &window](QTreeWidgetItem* current) {
-        if (m_syncing || !current) return;
+        if (m_syncing || !current || !WidgetFor(&window)) return;
         auto* model = dynamic_cast<CTreeCtrl*>(&window);
         auto handle = m_trees[tree].handles.find(current);
         if (model && handle != m_trees[tree].handles.end()) model->UserSelect(handle->second);
         AfterUserAction();
       });
       auto expand = [this, tree, &window](QTreeWidgetItem* item, unsigned code) {
-        if (m_syncing) return;
+        if (m_syncing || !WidgetFor(&window)) return;
         auto* model = dynamic_cast<CTreeCtrl*>(&window);
         auto handle = m_trees[tree].handles.find(item);
         if (model && handle != m_trees[tree].handles.end()) model->Expand(handle->second, code);
@@ -278,7 +280,7 @@ QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
                                                                                      : Qt::ScrollBarAsNeeded);
       if (window.GetKind() == UiControlKind::CheckListBox) {
         QObject::connect(list, &QListWidget::itemChanged, [this, list, &window](QListWidgetItem* item) {
-          if (m_syncing) return;
+          if (m_syncing || !WidgetFor(&window)) return;
           if (auto* model = dynamic_cast<CCheckListBox*>(&window)) {
             model->UserSetCheck(list->row(item), item->checkState() == Qt::Checked ? 1 : 0);
             if (WidgetFor(model)) Sync(*model);
@@ -287,7 +289,7 @@ QWidget* CQtSheetView::MakeWidget(CWnd& window, QWidget* parentWidget) {
         });
       } else {
         QObject::connect(list, &QListWidget::currentRowChanged, [this, &window](int row) {
-          if (m_syncing || row < 0) return;
+          if (m_syncing || row < 0 || !WidgetFor(&window)) return;
           if (auto* model = dynamic_cast<CListBox*>(&window)) model->UserSelect(row);
           AfterUserAction();
         });
