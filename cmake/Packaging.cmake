@@ -29,7 +29,7 @@ file(RELATIVE_PATH brindle_bin_to_lib
 
 # --- Libraries ------------------------------------------------------------------------------
 set(brindle_host_libraries bradm brui BRCUtil)
-set(brindle_runtime_modules bradmtoolMsg SentrelAPI Tessaron LUMORACONNECT)
+set(brindle_runtime_modules bradmtoolMsg SentrelAPI Tessaron LUMORACONNECT brui-qt)
 set(brindle_programs bradmtool brpublish brindle-server)
 
 foreach(library IN LISTS brindle_host_libraries)

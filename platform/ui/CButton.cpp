@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/CUiDriver.h"
+
 BR_IMPLEMENT_RUNTIMECLASS(CButton, CWnd)
 
 CButton::CButton(UiControlKind kind) : m_kind(kind) {}
@@ -10,7 +12,10 @@ CButton::~CButton() = default;
 
 void CButton::SetCheck(int check) {
   if (m_kind == UiControlKind::PushButton) return;
-  m_check = std::max(0, std::min(check, 2));
+  const int wanted = std::max(0, std::min(check, 2));
+  if (wanted == m_check) return;
+  m_check = wanted;
+  NotifyChanged(UiChange::Changed);
 }
 
 std::vector<CButton*> CButton::GetRadioGroup() const {
@@ -32,9 +37,9 @@ std::vector<CButton*> CButton::GetRadioGroup() const {
 bool CButton::Click() {
   if (!IsUsable() || m_kind == UiControlKind::GroupBox) return false;
   if (m_kind == UiControlKind::CheckBox) {
-    m_check = m_check == 1 ? 0 : 1;
+    SetCheck(m_check == 1 ? 0 : 1);
   } else if (m_kind == UiControlKind::RadioButton) {
-    for (CButton* member : GetRadioGroup()) member->m_check = (member == this) ? 1 : 0;
+    for (CButton* member : GetRadioGroup()) member->SetCheck(member == this ? 1 : 0);
   }
   NotifyParentCommand(BN_CLICKED);
   return true;

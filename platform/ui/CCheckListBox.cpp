@@ -1,5 +1,7 @@
 #include "platform/ui/CCheckListBox.h"
 
+#include "platform/ui/CUiDriver.h"
+
 BR_IMPLEMENT_RUNTIMECLASS(CCheckListBox, CListBox)
 
 CCheckListBox::CCheckListBox() = default;
@@ -9,6 +11,7 @@ CCheckListBox::~CCheckListBox() = default;
 bool CCheckListBox::SetCheck(int index, int check) {
   if (!IsValidIndex(index)) return false;
   ItemAt(index).check = check ? 1 : 0;
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 

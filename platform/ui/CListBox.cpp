@@ -1,5 +1,7 @@
 #include "platform/ui/CListBox.h"
 
+#include "platform/ui/CUiDriver.h"
+
 BR_IMPLEMENT_RUNTIMECLASS(CListBox, CWnd)
 
 CListBox::CListBox() = default;
@@ -20,16 +22,21 @@ int CListBox::InsertString(int index, const char* text) {
   Item item;
   item.text = text;
   m_items.insert(m_items.begin() + index, std::move(item));
+  NotifyChanged(UiChange::Changed);
   return index;
 }
 
 int CListBox::DeleteString(int index) {
   if (!IsValidIndex(index)) return LB_ERR;
   m_items.erase(m_items.begin() + index);
+  NotifyChanged(UiChange::Changed);
   return GetCount();
 }
 
-void CListBox::ResetContent() { m_items.clear(); }
+void CListBox::ResetContent() {
+  m_items.clear();
+  NotifyChanged(UiChange::Changed);
+}
 
 CString CListBox::GetText(int index) const { return IsValidIndex(index) ? ItemAt(index).text : CString(); }
 
@@ -66,18 +73,20 @@ int CListBox::GetCurSel() const {
 int CListBox::SetCurSel(int index) {
   if (index != -1 && !IsValidIndex(index)) return LB_ERR;
   for (Item& item : m_items) item.selected = false;
-  if (index == -1) return LB_ERR;
-  ItemAt(index).selected = true;
-  return index;
+  if (index != -1) ItemAt(index).selected = true;
+  NotifyChanged(UiChange::Changed);
+  return index == -1 ? LB_ERR : index;
 }
 
 int CListBox::SetSel(int index, bool select) {
   if (index == -1) {
     for (Item& item : m_items) item.selected = select;
+    NotifyChanged(UiChange::Changed);
     return 0;
   }
   if (!IsValidIndex(index)) return LB_ERR;
   ItemAt(index).selected = select;
+  NotifyChanged(UiChange::Changed);
   return 0;
 }
 

@@ -150,6 +150,28 @@ int CScriptedDriver::MessageBox(const CMessageBoxRequest& request) {
 
 void CScriptedDriver::Help(const CHelpRequest& request) { m_help.push_back(request); }
 
+CScriptedDriver& CScriptedDriver::AnswerCredentials(const char* userName, const char* password) {
+  m_credentials.push_back({true, userName, password});
+  return *this;
+}
+
+CScriptedDriver& CScriptedDriver::CancelCredentials() {
+  m_credentials.push_back({false, CString(), CString()});
+  return *this;
+}
+
+CredentialsAnswer CScriptedDriver::AskCredentials(CCredentialsRequest& request) {
+  m_credentialRequests.push_back(request);
+  if (m_credentials.empty() || !m_credentials.front().given) {
+    if (!m_credentials.empty()) m_credentials.pop_front();
+    return CredentialsAnswer::Cancelled;
+  }
+  request.userName = m_credentials.front().userName;
+  request.password = m_credentials.front().password;
+  m_credentials.pop_front();
+  return CredentialsAnswer::Given;
+}
+
 intptr_t CScriptedDriver::RunModal(CPropertySheet& sheet) {
   m_ranOut = false;
   for (int done = 0; sheet.IsRunning() && !m_steps.empty() && done < kMaxStepsPerRun; ++done) {
@@ -168,6 +190,8 @@ intptr_t CScriptedDriver::RunModal(CPropertySheet& sheet) {
 void CScriptedDriver::Clear() {
   m_steps.clear();
   m_answers.clear();
+  m_credentials.clear();
+  m_credentialRequests.clear();
   m_boxes.clear();
   m_help.clear();
   m_refusals.clear();

@@ -37,13 +37,20 @@ class BRINDLE_EXPORT CScriptedDriver : public CUiDriver {
   CScriptedDriver& Do(Step step);
   // The answer of the next message box that has no queued answer yet.
   CScriptedDriver& AnswerMessageBox(int answer);
+  // The next request for credentials is answered with these; one without a queued answer
+  // is cancelled.
+  CScriptedDriver& AnswerCredentials(const char* userName, const char* password);
+  CScriptedDriver& CancelCredentials();
 
   int MessageBox(const CMessageBoxRequest& request) override;
   void Help(const CHelpRequest& request) override;
   intptr_t RunModal(CPropertySheet& sheet) override;
+  CredentialsAnswer AskCredentials(CCredentialsRequest& request) override;
 
   const std::vector<CMessageBoxRequest>& MessageBoxes() const { return m_boxes; }
   const std::vector<CHelpRequest>& HelpCalls() const { return m_help; }
+  // Every request for credentials as it was asked.
+  const std::vector<CCredentialsRequest>& CredentialRequests() const { return m_credentialRequests; }
   // "press 12325: disabled", "click 1028: no such control", ...
   const std::vector<CString>& Refusals() const { return m_refusals; }
   // The result of every modal run, in order.
@@ -60,6 +67,12 @@ class BRINDLE_EXPORT CScriptedDriver : public CUiDriver {
 
   std::deque<Step> m_steps;
   std::deque<int> m_answers;
+  struct Credentials {
+    bool given;
+    CString userName, password;
+  };
+  std::deque<Credentials> m_credentials;
+  std::vector<CCredentialsRequest> m_credentialRequests;
   std::vector<CMessageBoxRequest> m_boxes;
   std::vector<CHelpRequest> m_help;
   std::vector<CString> m_refusals;

@@ -1,10 +1,17 @@
 #include "platform/ui/CStatic.h"
 
+#include "platform/ui/CUiDriver.h"
+
 BR_IMPLEMENT_RUNTIMECLASS(CStatic, CWnd)
 
 CStatic::CStatic(UiControlKind kind) : m_kind(kind) {}
 
 CStatic::~CStatic() = default;
+
+void CStatic::SetBitmapId(unsigned id) {
+  m_bitmapId = id;
+  NotifyChanged(UiChange::Changed);
+}
 
 void CStatic::CopyContentFrom(const CWnd& other) {
   if (const auto* source = dynamic_cast<const CStatic*>(&other)) {

@@ -12,7 +12,7 @@ class BRINDLE_EXPORT CStatic : public CWnd {
   UiControlKind GetKind() const override { return m_kind; }
   // The bitmap resource a picture shows; 0 for none.
   unsigned GetBitmapId() const { return m_bitmapId; }
-  void SetBitmapId(unsigned id) { m_bitmapId = id; }
+  void SetBitmapId(unsigned id);
   CString Describe() const override;
 
  protected:

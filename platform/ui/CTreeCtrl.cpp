@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/ui/CImageList.h"
+#include "platform/ui/CUiDriver.h"
 
 struct CTreeItem {
   CString text;
@@ -72,6 +73,7 @@ HTREEITEM CTreeCtrl::InsertItem(const char* text, int image, int selectedImage, 
   CTreeItem* raw = item.get();
   siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(position), std::move(item));
   m_live.insert(raw);
+  NotifyChanged(UiChange::Changed);
   return raw;
 }
 
@@ -97,6 +99,7 @@ bool CTreeCtrl::DeleteItem(HTREEITEM item) {
   const int index = IndexIn(*siblings, item);
   Forget(item);
   siblings->erase(siblings->begin() + index);
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 
@@ -105,6 +108,7 @@ bool CTreeCtrl::DeleteAllItems() {
   m_roots.clear();
   m_live.clear();
   m_ensuredVisible = nullptr;
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 
@@ -153,6 +157,7 @@ CString CTreeCtrl::GetItemText(HTREEITEM item) const { return IsItem(item) ? ite
 bool CTreeCtrl::SetItemText(HTREEITEM item, const char* text) {
   if (!IsItem(item)) return false;
   item->text = text;
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 
@@ -175,6 +180,7 @@ bool CTreeCtrl::SetItemImage(HTREEITEM item, int image, int selectedImage) {
   if (!IsItem(item)) return false;
   item->image = image;
   item->selectedImage = selectedImage;
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 
@@ -186,6 +192,7 @@ bool CTreeCtrl::ChangeSelection(HTREEITEM item, int action) {
   info.itemNew = item;
   info.action = action;
   m_selected = item;
+  NotifyChanged(UiChange::Changed);
   NotifyParent(info, nullptr);
   return true;
 }
@@ -203,6 +210,7 @@ bool CTreeCtrl::Expand(HTREEITEM item, unsigned code) {
     case TVE_TOGGLE: item->expanded = !item->expanded; break;
     default: return false;
   }
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 
@@ -212,6 +220,7 @@ bool CTreeCtrl::EnsureVisible(HTREEITEM item) {
   if (!IsItem(item)) return false;
   for (CTreeItem* at = item->parent; at; at = at->parent) at->expanded = true;
   m_ensuredVisible = item;
+  NotifyChanged(UiChange::Changed);
   return true;
 }
 
@@ -250,6 +259,7 @@ CImageList* CTreeCtrl::SetImageList(CImageList* images, int which) {
   CImageList*& slot = which == TVSIL_STATE ? m_stateImages : m_normalImages;
   CImageList* previous = slot;
   slot = images;
+  NotifyChanged(UiChange::Changed);
   return previous;
 }
 
@@ -260,6 +270,7 @@ CImageList* CTreeCtrl::GetImageList(int which) const {
 bool CTreeCtrl::UserSelect(HTREEITEM item) {
   if (!IsUsable() || !IsItem(item)) return false;
   for (CTreeItem* at = item->parent; at; at = at->parent) at->expanded = true;
+  NotifyChanged(UiChange::Changed);
   return ChangeSelection(item, TVC_BYMOUSE);
 }
 

@@ -32,6 +32,10 @@ int CMessageBoxRequest::CloseAnswer() const {
 
 CUiDriver::~CUiDriver() = default;
 
+void CUiDriver::WindowChanged(const CWnd&, UiChange) {}
+
+CredentialsAnswer CUiDriver::AskCredentials(CCredentialsRequest&) { return CredentialsAnswer::CannotAsk; }
+
 int CHeadlessDriver::MessageBox(const CMessageBoxRequest& request) {
   std::fprintf(stderr, "[%s] %s\n", request.caption.GetString(), request.text.GetString());
   return request.DefaultAnswer();

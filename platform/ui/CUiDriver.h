@@ -10,6 +10,13 @@
 
 class CPropertySheet;
 
+// What happened to a window, as CUiDriver::WindowChanged is told.
+enum class UiChange {
+  Created,    // it became a window (its parent, if any, is set)
+  Changed,    // what it shows changed: text, enabling, visibility, place, checks, items, selection
+  Destroyed,  // it is no longer a window; it may be in the middle of its destructor
+};
+
 // A message box as the driver sees it.
 struct BRINDLE_EXPORT CMessageBoxRequest {
   CString text;
@@ -25,6 +32,21 @@ struct BRINDLE_EXPORT CMessageBoxRequest {
   // The answer given when the box is closed without a choice: IDCANCEL when it offers
   // it, IDNO for yes/no, else its default button.
   int CloseAnswer() const;
+};
+
+// A request for a user name and password, as a logon dialog asks for them.
+struct BRINDLE_EXPORT CCredentialsRequest {
+  CString caption;    // the dialog's title
+  CString nameSpace;  // where the user signs on; may be empty
+  CString message;    // empty on the first try; after a refused password, why it was refused
+  CString userName;   // proposed on entry (the last one tried), typed on return
+  CString password;   // typed on return (never shown while typed)
+};
+
+enum class CredentialsAnswer {
+  Given,      // userName and password hold what was typed
+  Cancelled,  // the person declined to sign on
+  CannotAsk,  // this driver has no way to ask; the caller asks by other means
 };
 
 // A call of the help engine.
@@ -46,6 +68,11 @@ class BRINDLE_EXPORT CUiDriver {
   // Runs a sheet that has been created until it ends (sheet.IsRunning() is false),
   // and returns its result. Must end the sheet (e.g. with Cancel) rather than block forever.
   virtual intptr_t RunModal(CPropertySheet& sheet) = 0;
+  // Asks for a user name and password. The default cannot ask.
+  virtual CredentialsAnswer AskCredentials(CCredentialsRequest& request);
+  // Told of every window change, so that a driver that shows the windows keeps in step
+  // with the model. A Destroyed window must only be used as a key. The default ignores it.
+  virtual void WindowChanged(const CWnd& window, UiChange change);
 };
 
 // The driver used while the host has chosen none: message boxes are written to standard

@@ -30,6 +30,7 @@ bool CWnd::Create(CWnd* parent, unsigned id, const char* text, const CRect& rect
     m_parent = parent;
     parent->m_children.push_back(this);
   }
+  NotifyChanged(UiChange::Created);
   return true;
 }
 
@@ -46,7 +47,9 @@ void CWnd::DestroyWindow() {
     m_parent->Unlink(this);
     m_parent = nullptr;
   }
+  const bool wasWindow = m_created;
   m_created = false;
+  if (wasWindow) NotifyChanged(UiChange::Destroyed);
 }
 
 void CWnd::Unlink(CWnd* child) {
@@ -81,7 +84,10 @@ CWnd* CWnd::FindDescendant(unsigned id) const {
   return nullptr;
 }
 
-void CWnd::SetWindowText(const char* text) { m_text = text; }
+void CWnd::SetWindowText(const char* text) {
+  m_text = text;
+  NotifyChanged(UiChange::Changed);
+}
 
 bool CWnd::EnableWindow(bool enable) {
   const bool was = IsWindowEnabled();
@@ -90,6 +96,7 @@ bool CWnd::EnableWindow(bool enable) {
   } else {
     m_style |= WS_DISABLED;
   }
+  if (was != enable) NotifyChanged(UiChange::Changed);
   return was;
 }
 
@@ -100,6 +107,7 @@ bool CWnd::ShowWindow(int command) {
   } else {
     m_style |= WS_VISIBLE;
   }
+  if (was != ((m_style & WS_VISIBLE) != 0)) NotifyChanged(UiChange::Changed);
   return was;
 }
 
@@ -113,7 +121,9 @@ bool CWnd::IsWindowVisible() const {
 bool CWnd::ModifyStyle(unsigned remove, unsigned add) {
   const unsigned before = m_style;
   m_style = (m_style & ~remove) | add;
-  return before != m_style;
+  if (before == m_style) return false;
+  NotifyChanged(UiChange::Changed);
+  return true;
 }
 
 bool CWnd::ModifyStyleEx(unsigned remove, unsigned add) {
@@ -166,7 +176,10 @@ void CWnd::ClientToScreen(CRect* rect) const {
   rect->OffsetRect(ClientOriginOnScreen());
 }
 
-void CWnd::MoveWindow(const CRect& rect, bool) { m_rect = rect; }
+void CWnd::MoveWindow(const CRect& rect, bool) {
+  m_rect = rect;
+  NotifyChanged(UiChange::Changed);
+}
 
 void CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) {
   MoveWindow(CRect::FromXYWH(x, y, width, height), repaint);
@@ -247,12 +260,15 @@ void CWnd::ShowHelp(const char* file, unsigned command, const std::uint32_t* hel
 CWnd* CWnd::AdoptChild(std::unique_ptr<CWnd> child) {
   if (!child) return nullptr;
   CWnd* raw = child.get();
-  if (raw->m_parent != this) {
+  const bool joins = raw->m_parent != this;
+  if (joins) {
     if (raw->m_parent) raw->m_parent->Unlink(raw);
     raw->m_parent = this;
     m_children.push_back(raw);
   }
   m_owned.push_back(std::move(child));
+  // A window made without parent becomes visible to the driver where it joins this one.
+  if (joins && raw->m_created) raw->NotifyChanged(UiChange::Created);
   return raw;
 }
 
@@ -277,6 +293,7 @@ bool CWnd::ReplaceChild(CWnd* existing, CWnd& replacement) {
   replacement.m_children.swap(existing->m_children);
   replacement.m_owned.swap(existing->m_owned);
   existing->m_parent = nullptr;
+  replacement.NotifyChanged(UiChange::Created);
   for (auto it = m_owned.begin(); it != m_owned.end(); ++it) {
     if (it->get() == existing) {
       m_owned.erase(it);  // destroys the old control
@@ -303,6 +320,8 @@ bool CWnd::OwnsChild(const CWnd* child) const {
 }
 
 void CWnd::CopyContentFrom(const CWnd&) {}
+
+void CWnd::NotifyChanged(UiChange change) const { CUiApp::GetDriver().WindowChanged(*this, change); }
 
 bool CWnd::NotifyParentCommand(unsigned notifyCode) const {
   return m_parent && m_parent->OnCommand(m_id, notifyCode);

@@ -18,6 +18,8 @@
 #include "platform/ui/CString.h"
 #include "platform/ui/UiDefs.h"
 
+enum class UiChange;
+
 class BRINDLE_EXPORT CWnd : public CObject {
   BR_DECLARE_RUNTIMECLASS(CWnd)
 
@@ -115,6 +117,8 @@ class BRINDLE_EXPORT CWnd : public CObject {
   virtual CString Describe() const;
 
  protected:
+  // Tells the current driver that this window changed (CUiDriver::WindowChanged).
+  void NotifyChanged(UiChange change) const;
   // Space between the window rectangle and its client area (caption, borders).
   void SetClientInsets(int left, int top, int right, int bottom);
   // Copies what a control of the same kind shows (items, checks) when it takes the place

@@ -158,11 +158,13 @@ DialogOutcome runLogonDialog(bool withTerminal, const std::vector<std::string>& 
     close(report[1]);
     if (pid < 0) return outcome;
     if (withTerminal) {
-        // Answer each prompt once it has appeared.
+        // Answer each prompt once it has appeared; the dialog asks again after a refusal.
         const char* prompts[] = {"User name: ", "Password: "};
         std::string seen;
-        for (std::size_t i = 0; i < answers.size() && i < 2; ++i) {
-            for (int waited = 0; seen.find(prompts[i]) == std::string::npos && waited < 100; ++waited) {
+        std::size_t answered = 0;  // where in `seen` the next prompt is looked for
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            const std::string prompt = prompts[i % 2];
+            for (int waited = 0; seen.find(prompt, answered) == std::string::npos && waited < 100; ++waited) {
                 pollfd p{master, POLLIN, 0};
                 if (poll(&p, 1, 100) <= 0) continue;
                 char chunk[256];
@@ -170,6 +172,8 @@ DialogOutcome runLogonDialog(bool withTerminal, const std::vector<std::string>& 
                 if (n <= 0) break;
                 seen.append(chunk, static_cast<std::size_t>(n));
             }
+            const std::size_t shown = seen.find(prompt, answered);
+            answered = shown == std::string::npos ? seen.size() : shown + prompt.size();
             std::string line = answers[i] + "\n";
             [[maybe_unused]] ssize_t n = write(master, line.data(), line.size());
         }
@@ -207,7 +211,9 @@ TEST(TessaronTest, AnswersOnTheTerminal) {
         int32_t result;
     } cases[] = {
         {{"demo", "demo"}, SN_OK},
-        {{"demo", "wrong"}, SN_LOGON_REFUSED},
+        {{"demo", "wrong", "demo", "demo"}, SN_OK},
+        {{"demo", "wrong", ""}, SN_CANCELLED},
+        {{"demo", "a", "demo", "b", "demo", "c"}, SN_LOGON_REFUSED},
         {{""}, SN_CANCELLED},
     };
     for (const Case& c : cases) {

@@ -147,6 +147,8 @@ TEST_F(BrpublishTest, WrongCommandLinesGiveStatusTwo) {
       {"--report", sample("no-such-report.xml"), "--item", "NI1"},
       {"--report", sample("sample-report.xml"), "--item", "NI1", "--user", "demo"},
       {"--report", sample("sample-report.xml"), "--wizard", "--user", "demo", "--password", "demo"},
+      {"--report", sample("sample-report.xml"), "--ui", "window"},
+      {"--report", sample("sample-report.xml"), "--wizard", "--ui", "desktop"},
   };
   for (const auto& args : wrong) {
     const ChildResult result = brpublish(args);
@@ -159,20 +161,36 @@ TEST_F(BrpublishTest, WizardRunFromPipedInput) {
   ChildOptions options;
   options.environment = {"TMPDIR=" + tmp_};
   options.input =
-      "set 1000 Wizard sales\n"
-      "set 1001 Published by the wizard\n"
+      "name Wizard sales\n"
+      "description Published by the wizard\n"
       "next\n"
-      "select 1006 Finance/Monthly\n"
+      "box /finance/MONTHLY\n"
       "next\n"
       "next\n"
       "finish\n";
   options.terminalAnswers = {{"User name: ", "demo"}, {"Password: ", "demo"}};
   const ChildResult result = ChildProcess::WithTerminal(
       {BrindleServer::program("brpublish"), "--server", server_.reportAddress(), "--report",
-       sample("sample-report.xml"), "--wizard"},
+       sample("sample-report.xml"), "--wizard", "--ui", "terminal"},
       options);
   ASSERT_EQ(result.status, 0) << result.out << result.err;
   EXPECT_NE(result.out.find("page 1 of 4"), std::string::npos) << result.out;
+  // Each page, with the prompt after it, fits a terminal of 80 x 24.
+  int screens = 0;
+  for (std::size_t start = result.out.find("\n---"); start != std::string::npos;
+       start = result.out.find("\n---", start + 1)) {
+    const std::string screen = result.out.substr(start + 1, result.out.find("\n> ", start) + 3 - start - 1);
+    std::istringstream lines(screen);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+      ++count;
+      EXPECT_LE(line.size(), 80u) << line;
+    }
+    EXPECT_LE(count, 24) << screen;
+    ++screens;
+  }
+  EXPECT_GE(screens, 4) << result.out;
   EXPECT_NE(result.out.find("A NewsItem was successfully published or updated."), std::string::npos)
       << result.out;
   const std::string id = lineValue(result.out, "NewsItemId");
@@ -191,9 +209,38 @@ TEST_F(BrpublishTest, WizardRunFromPipedInput) {
 
 TEST_F(BrpublishTest, WizardWithoutTerminalSaysWhy) {
   const ChildResult result =
-      brpublish({"--report", sample("sample-report.xml"), "--wizard"});
+      brpublish({"--report", sample("sample-report.xml"), "--wizard", "--ui", "terminal"});
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("needs a terminal"), std::string::npos) << result.err;
+}
+
+TEST_F(BrpublishTest, WizardWindowWithoutADisplaySaysWhy) {
+  struct Case {
+    std::vector<std::string> environment;
+    std::string why;
+  };
+  const std::vector<Case> cases = {
+      {{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, "no display"},
+      // A display number nobody serves: refused before Qt would end the process.
+      {{"DISPLAY=:64999", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, "cannot open display :64999"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    ChildOptions options;
+    options.environment = c.environment;
+    options.environment.push_back("TMPDIR=" + tmp_);
+    const ChildResult result = ChildProcess::Run({BrindleServer::program("brpublish"), "--server",
+                                                  server_.reportAddress(), "--report", sample("sample-report.xml"),
+                                                  "--wizard", "--ui", "window"},
+                                                 options);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    const bool loaded = result.err.find("cannot load the window driver") == std::string::npos;
+    if (loaded) {
+      EXPECT_NE(result.err.find(c.why), std::string::npos) << result.err;
+    }
+    EXPECT_TRUE(temporaryFolderEmpty());
+  }
 }
 
 }  // namespace

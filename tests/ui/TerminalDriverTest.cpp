@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "UiTestPages.h"
 #include "platform/ui/CMessageBox.h"
@@ -35,14 +37,14 @@ class TerminalDriverTest : public ::testing::Test {
   std::ostringstream m_out;
 };
 
-TEST_F(TerminalDriverTest, PipedScriptRunsTheWizardToFinish) {
+TEST_F(TerminalDriverTest, PipedScriptRunsTheWizardToFinishByNames) {
   const intptr_t result = Run(
-      "set 1000 Sales report\n"
-      "set 1001 first\\nsecond\n"
-      "click 1002\n"
+      "name Sales report\n"
+      "text first\\nsecond\n"
+      "agree\n"
       "next\n"
-      "select 1006 A/B\n"
-      "click 1028\n"
+      "tree a/b\n"
+      "o\n"
       "finish\n");
   EXPECT_EQ(ID_WIZFINISH, result);
   EXPECT_EQ("Sales report", m_name.m_name);
@@ -51,15 +53,49 @@ TEST_F(TerminalDriverTest, PipedScriptRunsTheWizardToFinish) {
   EXPECT_EQ(0, m_choice.m_choice);
   const CString shown(m_out.str());
   EXPECT_NE(-1, shown.Find("--- Test - Name (page 1 of 2) ---")) << shown;
-  EXPECT_NE(-1, shown.Find("[1000] edit \"Sales report\""));
-  EXPECT_NE(-1, shown.Find("[1002] [x] Agree"));
+  EXPECT_NE(-1, shown.Find("Name (N): Sales report")) << shown;
+  EXPECT_NE(-1, shown.Find("Text: first\\nsecond")) << shown;
+  EXPECT_NE(-1, shown.Find("[x] Agree (A)")) << shown;
   EXPECT_NE(-1, shown.Find("--- Test - Choice (page 2 of 2) ---"));
-  EXPECT_NE(-1, shown.Find("*  B"));
-  EXPECT_NE(-1, shown.Find("[1028] (*) Overwrite"));
+  EXPECT_NE(-1, shown.Find("    B   <- chosen")) << shown;
+  EXPECT_NE(-1, shown.Find("(*) Overwrite (O)")) << shown;
+  EXPECT_EQ(-1, shown.Find("[1000]")) << shown;
+}
+
+TEST_F(TerminalDriverTest, NamesMatchWholeThenBeginningThenWordsThenAnywhere) {
+  struct Case {
+    const char* command;
+    const char* typedName;
+    const char* typedNotes;
+  };
+  const std::vector<Case> cases = {
+      {"name Ann", "Ann", ""},         // the whole name
+      {"NAME Bob", "Bob", ""},         // any letter case
+      {"n Cy", "Cy", ""},              // the mnemonic letter
+      {"\"name\" Di", "Di", ""},       // quoted
+      {"te line", "default", "line"},  // the beginning of "Text"
+      {"ext x", "default", "x"},       // anywhere in it
+      {"name \"Eve Ray\"", "Eve Ray", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    NamePage page;
+    CPropertySheet sheet("Names");
+    sheet.AddPage(&page);
+    sheet.SetWizardMode();
+    std::istringstream in(std::string(c.command) + "\nnext\n");
+    std::ostringstream out;
+    CTerminalDriver driver(in, out);
+    CUiDriverScope scope(driver);
+    sheet.DoModal();
+    page.UpdateData(true);
+    EXPECT_EQ(c.typedName, page.m_name) << out.str();
+    EXPECT_EQ(c.typedNotes, page.m_notes) << out.str();
+  }
 }
 
 TEST_F(TerminalDriverTest, EndOfInputCancelsCleanly) {
-  EXPECT_EQ(IDCANCEL, Run("set 1000 half done\n"));
+  EXPECT_EQ(IDCANCEL, Run("name half done\n"));
   EXPECT_NE(std::string::npos, m_out.str().find("(end of input: cancelling)"));
   EXPECT_EQ(1, m_name.m_cancelCount);
   EXPECT_EQ(IDCANCEL, Run(""));
@@ -67,23 +103,23 @@ TEST_F(TerminalDriverTest, EndOfInputCancelsCleanly) {
 
 TEST_F(TerminalDriverTest, BadCommandsAreExplainedAndIgnored) {
   Run("frobnicate\n"
-      "click\n"
-      "click 99999999999999\n"
-      "click 4242\n"
       "back\n"
-      "set 1002 text\n"
+      "agree maybe\n"
+      "name\n"
+      "\"unclosed\n"
       "next\n"
-      "select 1006 Nowhere\n"
-      "check 1006 1 on\n"
+      "tree Nowhere\n"
+      "check Nothing\n"
+      "overwrite now\n"
       "?\n"
       "cancel\n");
   const std::string shown = m_out.str();
   for (const char* message :
-       {"Unknown command; ? lists the commands.", "Give the control's number, as shown in brackets.",
-        "There is no such control on this page.", "That button is not available.",
-        "That control is not a text field.", "There is no such item.", "That control is not a check list.",
-        "Commands:"}) {
-    EXPECT_NE(std::string::npos, shown.find(message)) << message;
+       {"There is nothing called \"frobnicate\" on this page; ? lists the names.", "That button is not available.",
+        "Say on or off.", "Give the text after the name, e.g. name Quarterly sales.",
+        "A quoted name needs its closing quote.", "There is no such item.", "That is a button: give its name alone.",
+        "Act on a control by its name or its letter", "On this page: Tree; Overwrite (O); Create (C); Text;"}) {
+    EXPECT_NE(std::string::npos, shown.find(message)) << message << "\n" << shown;
   }
   EXPECT_EQ("default", m_name.m_name);
 }
@@ -110,7 +146,8 @@ TEST_F(TerminalDriverTest, HelpIsShownAsText) {
   window.Create(nullptr, 1001, "", CRect(), WS_VISIBLE);
   const std::uint32_t map[] = {1001, 0x20000 + 1001, 0, 0};
   window.ShowHelp("/h/BRCUtil.HLP", HELP_WM_HELP, map);
-  EXPECT_EQ("Help: /h/BRCUtil.HLP, topic 132073 (control 1001)\n", out.str());
+  // The file and what it is about; no topic or control numbers.
+  EXPECT_EQ("Help on \"Control\": it is in /h/BRCUtil.HLP, which has no viewer on this system.\n", out.str());
 }
 
 }  // namespace

@@ -14,10 +14,10 @@
 
 #include "brindle/BRCUtil.h"
 #include "platform/ui/CStringArray.h"
-#include "platform/ui/CTerminalDriver.h"
 #include "platform/ui/CUiApp.h"
 #include "tools/brpublish/PublishSteps.h"
 #include "tools/brpublish/ReportSnapshot.h"
+#include "tools/brpublish/WizardUi.h"
 #include "tools/support/CommandArguments.h"
 #include "tools/support/FailureHints.h"
 #include "tools/support/OptionTable.h"
@@ -30,7 +30,7 @@ const std::vector<KnownOption> Options = {
     {"server", true},   {"report", true},        {"name", true},        {"box", true},
     {"item", true},     {"portal", true},        {"description", true}, {"user", true},
     {"password", true}, {"password-file", true}, {"wizard", false},     {"quiet", false},
-    {"help", false},    {"version", false},
+    {"help", false},    {"version", false}, {"ui", true},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
@@ -69,6 +69,7 @@ struct BrPublishTool::Request {
   std::string password;
   bool askPassword = false;  // --user without a password given: ask on the terminal
   bool wizard = false;
+  std::string ui;
 };
 
 int BrPublishTool::run(const std::vector<std::string>& args) {
@@ -122,6 +123,9 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   request.description = arguments.value("description");
   request.user = arguments.value("user");
   request.wizard = arguments.has("wizard");
+  request.ui = arguments.value("ui");
+  if (arguments.has("ui") && !request.wizard) throw UsageError("--ui chooses where the wizard shows; add --wizard");
+  WizardUi::Choose(request.ui);
 
   if (request.server.empty()) throw UsageError("--server HOST[:PORT] is required");
   if (request.reportFile.empty()) throw UsageError("--report FILE is required");
@@ -171,12 +175,13 @@ int BrPublishTool::publish(const Request& request) {
       request.user.empty() ? "signing on (the logon dialog asks for the user)"
                            : "signing on as " + request.user;
   if (request.wizard) {
-    if (!hasControllingTerminal())
+    const WizardUi::Kind where = WizardUi::Choose(request.ui);
+    if (where == WizardUi::Kind::Terminal && !hasControllingTerminal())
       return fail("the wizard signs on through the logon dialog, which needs a terminal (this "
                   "process has none)");
+    WizardUi ui(where, in_, out_);
+    CUiDriverScope scope(ui.driver());
     PublishSteps::report(signOn);
-    CTerminalDriver driver(in_, out_);
-    CUiDriverScope scope(driver);
     CStringArray lineKeys;
     CStringArray lineNames;
     CPromptProperties options;
@@ -229,7 +234,7 @@ void BrPublishTool::printUsage() const {
   out_ << "usage: brpublish --server HOST[:PORT] --report FILE\n"
           "                 [--name NAME --box FULLNAME | --item ID] [--portal HOST:PORT]\n"
           "                 [--description TEXT] [--user NAME [--password PW | --password-file FILE]]\n"
-          "                 [--wizard] [--quiet]\n"
+          "                 [--wizard [--ui window|terminal]] [--quiet]\n"
           "\n"
           "Publishes a report file (a report saved as XML) to the portal as a NewsItem, the way\n"
           "the desktop host does, through libBRCUtil.so.\n"
@@ -248,9 +253,12 @@ void BrPublishTool::printUsage() const {
           "    BRINDLE_PASSWORD      the environment variable, for scripts,\n"
           "                          or else asked on the terminal, without echo, when\n"
           "                          standard input is a terminal\n"
-          "  --wizard              run the publishing wizard in the terminal (type '?' there\n"
+          "  --wizard              run the publishing wizard (in the terminal, type '?' there\n"
           "                        for its commands); it signs on through the logon dialog,\n"
           "                        asks for the NewsBox and proposes --name (or the file's name)\n"
+          "  --ui window|terminal  where the wizard shows: in a window (the default when\n"
+          "                        DISPLAY or WAYLAND_DISPLAY is set; needs Qt 6 and\n"
+          "                        libbrui-qt.so) or in the terminal\n"
           "  --quiet               do not report the steps\n"
           "  -h, --help            this text\n"
           "  --version             print \"brpublish VERSION\" and exit\n"
