@@ -38,10 +38,11 @@ CLI::Option* addSeconds(CLI::App& app, const char* name, int& milliseconds, cons
 }  // namespace
 
 ServerOptions::Parsed ServerOptions::parse(int argc, char** argv, std::string& output) {
-    CLI::App app(Description, "brindle-server");
+    // The usage line comes first, as with the tools; what the server does follows the options.
+    CLI::App app("", "brindle-server");
     app.set_help_flag("-h,--help", "Print this help and exit");
     app.set_version_flag("--version", std::string("brindle-server ") + BRINDLE_VERSION);
-    app.footer(Footer);
+    app.footer(std::string(Description) + "\n\n" + Footer);
     app.get_formatter()->column_width(34);
     app.add_option("--data", dataFolder, "Data folder (made when missing)")->required()->type_name("DIR");
     app.add_option("--host", host, "Address to listen on")->capture_default_str()->type_name("HOST");

@@ -9,6 +9,7 @@
 #include "platform/external/Tessaron.h"
 #include "platform/ui/CScriptedDriver.h"
 #include "platform/ui/CUiApp.h"
+#include "TestTickets.h"
 #include "standins/common/Ticket.h"
 
 namespace {
@@ -72,7 +73,7 @@ TEST(TessaronLogonTest, AsksTheDriverAndAgainAfterARefusedPassword) {
     EXPECT_EQ(outcome.result, c.result);
     ASSERT_EQ(driver.CredentialRequests().size(), c.questions);
     if (c.result == SN_OK) {
-      auto ticket = Ticket::decode(outcome.ticket);
+      auto ticket = Ticket::decode(outcome.ticket, testTicketKey());
       ASSERT_TRUE(ticket.has_value()) << outcome.ticket;
       EXPECT_EQ(ticket->user, "demo");
     } else {
