@@ -23,8 +23,10 @@ public:
     // Since when the connection has been waiting for a request; false while one is under way.
     bool idleSince(Clock::time_point& since) const;
 
-    // True once the deadline that applies now has passed.
-    bool expired() const { return Clock::now() >= deadline_; }
+    // True once the deadline that applies now has passed, to the millisecond the waits count in.
+    bool expired() const {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count() <= 0;
+    }
 
     // Waits until fd has bytes (or its end) to read; false when the deadline has passed.
     bool waitReadable(int fd) const;

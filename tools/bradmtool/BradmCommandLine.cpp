@@ -32,6 +32,7 @@ const std::vector<KnownOption>& BradmCommandLine::globalOptions() {
   static const std::vector<KnownOption> options = {
       {"server", true}, {"user", true},  {"password", true}, {"password-file", true},
       {"ticket", true}, {"json", false}, {"help", false},    {"version", false},
+      {"timeout", true},
   };
   return options;
 }

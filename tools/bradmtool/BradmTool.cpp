@@ -14,6 +14,7 @@
 #include "tools/support/FailureHints.h"
 #include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
+#include "tools/support/WaitBound.h"
 
 namespace {
 
@@ -51,9 +52,10 @@ int BradmTool::run(const std::vector<std::string>& args) {
   } catch (const ToolFailure& failure) {
     return fail(where, failure.what(), Failed, FailureHints::forReturnCode(failure.code()));
   } catch (const CEndofStreamException&) {
-    return fail(where, "the server closed the connection", Failed);
+    return fail(where, transportReason("the server closed the connection"), Failed);
   } catch (const CBRWebIOStreamException& failure) {
-    return fail(where, std::string("connection to the server failed: ") + failure.what(), Failed);
+    return fail(where, transportReason(std::string("connection to the server failed: ") + failure.what()),
+                Failed);
   } catch (const NodeNotFoundException&) {
     return fail(where, "the server's reply lacks a field the command needs", Failed);
   } catch (const std::exception& failure) {
@@ -61,6 +63,14 @@ int BradmTool::run(const std::vector<std::string>& args) {
   } catch (...) {
     return fail(where, "unexpected failure", Failed);
   }
+}
+
+// The library's reason for a transport failure, with advice when a wait ran out; fallback when
+// it gave none.
+std::string BradmTool::transportReason(const std::string& fallback) {
+  const std::string reason = ReturnCodeMessages::lastReason();
+  if (reason.empty()) return fallback;
+  return WaitBound::withTimeoutAdvice(reason, "the report server's port");
 }
 
 int BradmTool::printHelpTopic(const std::vector<std::string>& topic) {
@@ -113,6 +123,8 @@ int BradmTool::runCommand(const CommandDefinition& command, const CommandArgumen
   credentials.hasPassword = password.has_value();
   credentials.password = password.value_or("");
   if (context.server.empty()) throw UsageError("--server needs a HOST[:PORT]");
+  const int bound = WaitBound::milliseconds(globals);
+  besSetTimeouts(bound, bound);
 
   // A command on the current session logs in itself once its operands are checked, so a
   // wrong operand is reported before any connection is made; the session ends with context.
@@ -131,7 +143,8 @@ int BradmTool::fail(const std::string& where, const std::string& text, int statu
 
 void BradmTool::printUsage(std::ostream& stream) const {
   stream << "usage: bradmtool [--server HOST[:PORT]] [--user NAME [--password PW | --password-file FILE]\n"
-            "                  | --ticket T | --password PW] [--json] COMMAND [ARGS...]\n"
+            "                  | --ticket T | --password PW] [--json] [--timeout SECONDS]\n"
+            "                 COMMAND [ARGS...]\n"
             "\n"
             "Administers a report server through libbradm.so. Commands log in (with the\n"
             "credential given, or with none when the server asks for none), run one operation\n"
@@ -155,6 +168,8 @@ void BradmTool::printUsage(std::ostream& stream) const {
             "  --password PW         alone (or --password-file alone): the old password login,\n"
             "                        without a user\n"
             "  --json                print trees and results as JSON\n"
+            "  --timeout SECONDS     give up when connecting, or waiting for an answer, takes\n"
+            "                        longer (default 60; 0 waits for ever)\n"
             "  -h, --help            this text; 'bradmtool COMMAND --help' explains a command\n"
             "  --version             print \"bradmtool VERSION\" and exit\n"
             "\n"
@@ -188,6 +203,7 @@ void BradmTool::printCommandHelp(const CommandDefinition& command) const {
       break;
   }
   out_ << "\nGlobal options (before or after the command): --server HOST[:PORT], --user NAME\n"
-          "[--password PW | --password-file FILE], --ticket T, --password PW, --json;\n"
+          "[--password PW | --password-file FILE], --ticket T, --password PW, --json,\n"
+          "--timeout SECONDS;\n"
           "see 'bradmtool --help'.\n";
 }

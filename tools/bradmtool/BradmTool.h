@@ -27,6 +27,7 @@ class BradmTool {
   void printUsage(std::ostream& stream) const;
   void printCommandHelp(const CommandDefinition& command) const;
   void printMirrorsHelp() const;
+  static std::string transportReason(const std::string& fallback);
   // The one place a failure is printed: one line, and a line "hint: ..." when there is one.
   int fail(const std::string& where, const std::string& text, int status,
            const std::string& hint = "") const;

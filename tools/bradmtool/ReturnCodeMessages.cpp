@@ -3,6 +3,7 @@
 #include "brindle/bradm.h"
 #include "common/CatalogueEntry.h"
 #include "platform/external/bradmtoolMsg.h"
+#include "tools/support/WaitBound.h"
 
 namespace {
 
@@ -24,7 +25,17 @@ std::string ReturnCodeMessages::text(int code) {
   return message ? message : "";
 }
 
+std::string ReturnCodeMessages::lastReason() {
+  char reason[1024] = "";
+  return besGetLastErrorText(reason, sizeof reason) == 0 ? reason : "";
+}
+
 std::string ReturnCodeMessages::describe(int code) {
+  const bool ownCode = code == 1 || code == 3 || code == 4 || code == 1102;
+  if (ownCode) {
+    const std::string reason = lastReason();
+    if (!reason.empty()) return WaitBound::withTimeoutAdvice(reason, "the report server's port");
+  }
   const std::string number = "error " + std::to_string(code);
   if (messageFunction() == nullptr) return number;
   const std::string message = text(code);

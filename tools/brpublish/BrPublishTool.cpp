@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -13,8 +14,10 @@
 #include <ostream>
 
 #include "brindle/BRCUtil.h"
+#include "brindle/bradm.h"
 #include "platform/ui/CStringArray.h"
 #include "platform/ui/CUiApp.h"
+#include "tools/brpublish/PortalConnectionExtras.h"
 #include "tools/brpublish/PublishSteps.h"
 #include "tools/brpublish/ReportSnapshot.h"
 #include "tools/brpublish/WizardUi.h"
@@ -23,6 +26,7 @@
 #include "tools/support/OptionTable.h"
 #include "tools/support/PasswordSource.h"
 #include "tools/support/UsageError.h"
+#include "tools/support/WaitBound.h"
 
 namespace {
 
@@ -30,7 +34,7 @@ const std::vector<KnownOption> Options = {
     {"server", true},   {"report", true},        {"name", true},        {"box", true},
     {"item", true},     {"portal", true},        {"description", true}, {"user", true},
     {"password", true}, {"password-file", true}, {"wizard", false},     {"quiet", false},
-    {"help", false},    {"version", false}, {"ui", true},
+    {"help", false},    {"version", false}, {"ui", true},        {"timeout", true},
 };
 
 // The NewsItem name the wizard proposes: the report file's name without folder and extension.
@@ -70,6 +74,7 @@ struct BrPublishTool::Request {
   bool askPassword = false;  // --user without a password given: ask on the terminal
   bool wizard = false;
   std::string ui;
+  int timeoutMs = WaitBound::DefaultSeconds * 1000;
 };
 
 int BrPublishTool::run(const std::vector<std::string>& args) {
@@ -124,6 +129,7 @@ BrPublishTool::Request BrPublishTool::parse(const CommandArguments& arguments) c
   request.user = arguments.value("user");
   request.wizard = arguments.has("wizard");
   request.ui = arguments.value("ui");
+  request.timeoutMs = WaitBound::milliseconds(arguments);
   if (arguments.has("ui") && !request.wizard) throw UsageError("--ui chooses where the wizard shows; add --wizard");
   WizardUi::Choose(request.ui);
 
@@ -170,6 +176,8 @@ int BrPublishTool::publish(const Request& request) {
   CString error;
   unsigned char published = 0;
 
+  besSetTimeouts(request.timeoutMs, request.timeoutMs);
+  PortalConnectionExtras::setTimeouts(request.timeoutMs, request.timeoutMs);
   if (!request.portal.empty()) PublishSteps::report("using the portal " + request.portal);
   const std::string signOn =
       request.user.empty() ? "signing on (the logon dialog asks for the user)"
@@ -208,8 +216,8 @@ int BrPublishTool::publish(const Request& request) {
 
   if (!published) {
     const std::string reason =
-        error.IsEmpty() ? "publishing failed, and the library gave no reason" : error.GetString();
-    return fail(reason, hintFor(reason));
+        error.IsEmpty() ? "publishing failed, and the library gave no text for it" : error.GetString();
+    return fail(reason, hintFor(reason), underlyingReasons());
   }
   PublishSteps::report("done");
   out_ << "NewsItemId=" << newsItemId.GetString() << "\nPortal=" << portal.GetString() << '\n';
@@ -223,9 +231,23 @@ std::string BrPublishTool::hintFor(const std::string& reason) {
   return FailureHints::forReturnCode(PublishSteps::lastFailedReturnCode());
 }
 
-int BrPublishTool::fail(const std::string& reason, const std::string& hint) {
+// What the report server's library and the portal connection library said of their last
+// failures, beneath the publishing library's own text.
+std::vector<std::string> BrPublishTool::underlyingReasons() {
+  std::vector<std::string> reasons;
+  for (const std::string& reason : {PublishSteps::lastReason(), PortalConnectionExtras::lastReason()}) {
+    if (reason.empty()) continue;
+    const std::string advised = WaitBound::withTimeoutAdvice(reason, "the right server");
+    if (std::find(reasons.begin(), reasons.end(), advised) == reasons.end()) reasons.push_back(advised);
+  }
+  return reasons;
+}
+
+int BrPublishTool::fail(const std::string& reason, const std::string& hint,
+                        const std::vector<std::string>& because) {
   out_.flush();
   err_ << "brpublish: " << reason << '\n';
+  for (const std::string& cause : because) err_ << "brpublish: reason: " << cause << '\n';
   if (!hint.empty()) err_ << "brpublish: hint: " << hint << '\n';
   return Failed;
 }
@@ -234,7 +256,7 @@ void BrPublishTool::printUsage() const {
   out_ << "usage: brpublish --server HOST[:PORT] --report FILE\n"
           "                 [--name NAME --box FULLNAME | --item ID] [--portal HOST:PORT]\n"
           "                 [--description TEXT] [--user NAME [--password PW | --password-file FILE]]\n"
-          "                 [--wizard [--ui window|terminal]] [--quiet]\n"
+          "                 [--wizard [--ui window|terminal]] [--timeout SECONDS] [--quiet]\n"
           "\n"
           "Publishes a report file (a report saved as XML) to the portal as a NewsItem, the way\n"
           "the desktop host does, through libBRCUtil.so.\n"
@@ -259,6 +281,9 @@ void BrPublishTool::printUsage() const {
           "  --ui window|terminal  where the wizard shows: in a window (the default when\n"
           "                        DISPLAY or WAYLAND_DISPLAY is set; needs Qt 6 and\n"
           "                        libbrui-qt.so) or in the terminal\n"
+          "  --timeout SECONDS     give up when connecting to the report server or the portal,\n"
+          "                        or waiting for one of their answers, takes longer (default\n"
+          "                        60; 0 waits for ever)\n"
           "  --quiet               do not report the steps\n"
           "  -h, --help            this text\n"
           "  --version             print \"brpublish VERSION\" and exit\n"

@@ -27,10 +27,13 @@ class BrPublishTool {
   Request parse(const CommandArguments& arguments) const;
   int publish(const Request& request);
   void printUsage() const;
-  // The one place a failure is printed: the reason on one line, and a line "hint: ..." when
-  // there is one. Returns the exit status for a failed publication.
-  int fail(const std::string& reason, const std::string& hint = "");
+  // The one place a failure is printed: the reason on one line, a line "reason: ..." for each
+  // underlying cause, and a line "hint: ..." when there is one. Returns the exit status for a
+  // failed publication.
+  int fail(const std::string& reason, const std::string& hint = "",
+           const std::vector<std::string>& because = {});
   static std::string hintFor(const std::string& reason);
+  static std::vector<std::string> underlyingReasons();
 
   std::istream& in_;
   std::ostream& out_;

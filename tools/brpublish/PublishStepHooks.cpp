@@ -20,6 +20,26 @@ Fn nextDefinition(const char* name) {
 // besPublishReport's result when libbradm.so cannot be found: the server was not reached.
 constexpr std::int32_t NotReached = 4;
 
+// The library's reason for a call that failed, kept for the failure line.
+void recordFailure(std::int32_t result) {
+  PublishSteps::recordReturnCode(result);
+  char reason[1024] = "";
+  if (result != 0 && besGetLastErrorText(reason, sizeof reason) == 0) PublishSteps::recordReason(reason);
+}
+
+// Runs a call of libbradm.so; a transport failure it raises leaves its reason too.
+template <typename Call>
+std::int32_t watched(Call call) {
+  try {
+    const std::int32_t result = call();
+    recordFailure(result);
+    return result;
+  } catch (...) {
+    recordFailure(-1);
+    throw;
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -30,8 +50,7 @@ std::int32_t besGetLumoraServerInfo(const char* server, char* url, std::int32_t 
   PublishSteps::report(std::string("finding the portal through the report server ") +
                        (server ? server : ""));
   if (next == nullptr) return NotReached;
-  const std::int32_t result = next(server, url, urlCapacity, port, portCapacity);
-  PublishSteps::recordReturnCode(result);
+  const std::int32_t result = watched([&] { return next(server, url, urlCapacity, port, portCapacity); });
   if (result == 0) PublishSteps::report(std::string("the portal is ") + url + " (port " + port + ")");
   return result;
 }
@@ -42,8 +61,8 @@ std::int32_t besPublishReport(const char* server, const char* name, const char* 
   PublishSteps::report(std::string("publishing to the report server ") + (server ? server : "") +
                        " as " + (name ? name : ""));
   if (next == nullptr) return NotReached;
-  const std::int32_t result = next(server, name, description, reportFile, url, urlCapacity);
-  PublishSteps::recordReturnCode(result);
+  const std::int32_t result =
+      watched([&] { return next(server, name, description, reportFile, url, urlCapacity); });
   if (result == 0)
     PublishSteps::report(std::string("published at ") + url + "; updating the NewsItem");
   return result;

@@ -5,6 +5,7 @@
 namespace {
 bool quietSteps = false;
 int lastFailedCode = 0;
+std::string lastFailureReason;
 }
 
 void PublishSteps::report(const std::string& step) {
@@ -19,3 +20,9 @@ void PublishSteps::recordReturnCode(int code) {
 }
 
 int PublishSteps::lastFailedReturnCode() { return lastFailedCode; }
+
+void PublishSteps::recordReason(const std::string& reason) {
+  if (!reason.empty()) lastFailureReason = reason;
+}
+
+const std::string& PublishSteps::lastReason() { return lastFailureReason; }

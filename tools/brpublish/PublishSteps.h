@@ -16,4 +16,7 @@ class PublishSteps {
   // The last non-zero return code of a libbradm.so call the hooks saw, 0 when there was none.
   static void recordReturnCode(int code);
   static int lastFailedReturnCode();
+  // The reason libbradm.so gave for the last of its calls that failed, "" when none did.
+  static void recordReason(const std::string& reason);
+  static const std::string& lastReason();
 };
