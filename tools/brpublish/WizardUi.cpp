@@ -24,7 +24,9 @@ bool isSet(const char* name) {
 class WizardUi::QtLibrary {
  public:
   QtLibrary() {
-    handle_ = ::dlopen(kQtDriverLibrary, RTLD_NOW | RTLD_LOCAL);
+    // Qt keeps threads, handlers and allocations of its own for the life of the process, also
+    // after a failed start: once loaded, the library stays (a dlclose does not unload it).
+    handle_ = ::dlopen(kQtDriverLibrary, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle_) {
       const char* why = ::dlerror();
       throw std::runtime_error(std::string("cannot load the window driver ") + kQtDriverLibrary + ": " +
@@ -45,8 +47,6 @@ class WizardUi::QtLibrary {
   }
   ~QtLibrary() {
     destroy_(driver_);
-    // Qt keeps threads and handlers of its own for the life of the process; the library
-    // stays loaded.
   }
   QtLibrary(const QtLibrary&) = delete;
   QtLibrary& operator=(const QtLibrary&) = delete;
