@@ -495,6 +495,7 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
 // keepEarlier: the children the branch has stay whether or not an entry takes their place
 // (the root reopened after its EndBranch).
 FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
+  branch.children_.settle();  // earlier entries are addressed by their place in name order
   const std::size_t earlier = branch.children_.size();
   OpenBranch open{&branch, pending_.size(), takenTop_, earlier, keepEarlier ? earlier : 0, 0, 0, 0, depth, true};
   if (earlier <= MaskedEntries) {
