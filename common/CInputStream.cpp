@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "common/CBRWebIOStreamException.h"
-#include "platform/Sockets.h"
 
 CInputStream::~CInputStream() = default;
 
@@ -33,7 +32,7 @@ void CInputStream::readString(std::string& target) {
   std::uint32_t length = readU16();
   target.clear();
   if (length == 0) return;
-  if (length == 0xFFFF) length = readU32();
+  if (length == coding::LongStringMark) length = readU32();
   if (length > MaxStringLength) {
     throw CBRWebIOStreamException(TransportBadTreeFormat, 0, SourceFastTreeStreamer, LineLengthTooLarge);
   }

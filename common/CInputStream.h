@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Sockets.h"
+#include "common/ByteCoding.h"
 
 class CInputStream {
  public:
@@ -53,8 +53,8 @@ class CInputStream {
   bool peekString(std::string_view& bytes, std::uint32_t& wireSize) const {
     const std::size_t available = static_cast<std::size_t>(windowEnd_ - windowBegin_);
     if (available < 2) return false;
-    const std::uint32_t length = (std::uint32_t{windowBegin_[0]} << 8) | windowBegin_[1];
-    if (length == 0xFFFF || available - 2 < length) return false;
+    const std::uint32_t length = coding::get16(windowBegin_);
+    if (length == coding::LongStringMark || available - 2 < length) return false;
     bytes = std::string_view(reinterpret_cast<const char*>(windowBegin_ + 2), length);
     wireSize = length + 2;
     return true;
@@ -71,14 +71,14 @@ class CInputStream {
 
   // Fixed-width numbers in network order, each one readFully.
   std::uint16_t readU16() {
-    std::uint16_t value;
-    readFully(&value, sizeof value);
-    return platform::networkToHost16(value);
+    unsigned char wire[2];
+    readFully(wire, sizeof wire);
+    return coding::get16(wire);
   }
   std::uint32_t readU32() {
-    std::uint32_t value;
-    readFully(&value, sizeof value);
-    return platform::networkToHost32(value);
+    unsigned char wire[4];
+    readFully(wire, sizeof wire);
+    return coding::get32(wire);
   }
 
  protected:

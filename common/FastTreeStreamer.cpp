@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "common/ByteCoding.h"
 #include "common/CBRWebIOStreamException.h"
 
 // The small helpers of the per-entry paths are inlined whatever the compiler's estimate: a
@@ -186,23 +187,20 @@ void FastTreeStreamer::writeName(WireName name) { stream_->writeString(name.byte
 void FastTreeStreamer::writeTag(const AttributeNode& leaf) { stream_->writeString(leaf.tag_.data(), tagLength(leaf)); }
 
 namespace {
-// Big-endian numbers and short counted strings put straight into a window's room.
-unsigned char* put16(unsigned char* at, std::uint32_t value) {
-  at[0] = static_cast<unsigned char>(value >> 8);
-  at[1] = static_cast<unsigned char>(value);
-  return at + 2;
-}
+using coding::get16;
+using coding::get32;
+using coding::LongStringMark;
+using coding::put16;
+using coding::put32;
 
-unsigned char* put32(unsigned char* at, std::uint32_t value) { return put16(put16(at, value >> 16), value & 0xFFFF); }
-
+// A counted string in the short form put straight into a window's room; the bytes are copied
+// without a call when they are few.
+// REQUIRES: length < LongStringMark; room for 2 + length bytes at at.
 unsigned char* putShortString(unsigned char* at, const char* bytes, std::uint32_t length) {
-  at = put16(at, length);
+  at = put16(at, static_cast<std::uint16_t>(length));
   copyBytes(at, bytes, length);
   return at + length;
 }
-
-// Counted strings of this length or more take the long form.
-constexpr std::uint32_t LongStringLength = 0xFFFF;
 }  // namespace
 
 BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::tagLength(const AttributeNode& leaf) {
@@ -213,7 +211,7 @@ BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::tagLength(const AttributeNode
 // stream mostly has); else field by field.
 void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& leaf) {
   const std::uint32_t tag = tagLength(leaf);
-  if (name.length < LongStringLength && tag < LongStringLength) {
+  if (name.length < LongStringMark && tag < LongStringMark) {
     if (unsigned char* at = stream_->windowRoom(std::size_t{12} + name.length + tag)) {
       at = put16(at, static_cast<std::uint16_t>(WireCode::IntegerEntry));
       at = putShortString(at, name.bytes, name.length);
@@ -233,7 +231,7 @@ void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& 
 void FastTreeStreamer::writeTextEntry(WireName name, const TextAttribute& leaf) {
   const std::uint32_t text = wireLength(leaf.text());
   const std::uint32_t tag = tagLength(leaf);
-  if (name.length < LongStringLength && text < LongStringLength && tag < LongStringLength) {
+  if (name.length < LongStringMark && text < LongStringMark && tag < LongStringMark) {
     if (unsigned char* at = stream_->windowRoom(std::size_t{10} + name.length + text + tag)) {
       at = put16(at, static_cast<std::uint16_t>(WireCode::TextEntry));
       at = putShortString(at, name.bytes, name.length);
@@ -303,8 +301,6 @@ void freshen(AttributeNode& node) {
 
 constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
 
-std::uint32_t get16(const unsigned char* at) { return (std::uint32_t{at[0]} << 8) | at[1]; }
-std::uint32_t get32(const unsigned char* at) { return (get16(at) << 16) | get16(at + 2); }
 
 // Whether the stream's buffer starts with the code of a text or integer entry.
 bool nextIsTextOrInteger(const CInputStream& stream) {
@@ -325,7 +321,7 @@ bool takeCode(const unsigned char*& at, const unsigned char* end, WireCode code)
 bool skipShortString(const unsigned char*& at, const unsigned char* end, std::size_t& bytes) {
   if (end - at < 2) return false;
   const std::uint32_t length = get16(at);
-  if (length == 0xFFFF || static_cast<std::size_t>(end - at) - 2 < length) return false;
+  if (length == LongStringMark || static_cast<std::size_t>(end - at) - 2 < length) return false;
   at += 2 + length;
   bytes += length;
   return true;
@@ -627,7 +623,7 @@ BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(const unsigned c
     return false;
   const std::uint32_t nameLength = get16(at + 2);
   // The value's fields need 8 more bytes at least.
-  if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) return false;
+  if (nameLength == LongStringMark || available - 4 < std::size_t{nameLength} + 8) return false;
   if (!sameName(name, std::string_view(reinterpret_cast<const char*>(at + 4), nameLength))) return false;
   const unsigned char* value = at + 4 + nameLength;
   if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
@@ -637,7 +633,7 @@ BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(const unsigned c
     at = value + 8;
   } else {
     const std::uint32_t textLength = get16(value);
-    if (node.kind() != NodeKind::Text || textLength == 0xFFFF || available - 4 - nameLength < std::size_t{textLength} + 6 ||
+    if (node.kind() != NodeKind::Text || textLength == LongStringMark || available - 4 - nameLength < std::size_t{textLength} + 6 ||
         get16(value + 2 + textLength + 2) != 0)
       return false;
     std::string& target = static_cast<TextAttribute&>(node).text_;
