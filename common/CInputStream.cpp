@@ -44,13 +44,35 @@ void CInputStream::readString(std::string& target) {
     windowBegin_ += length;
     return;
   }
-  target.resize(length);
   try {
-    readFully(&target[0], length);
+    for (std::uint32_t have = 0; have < length;) {
+      const std::uint32_t size = grownSize(have, length);
+      target.resize(size);
+      readFully(&target[have], size - have);
+      have = size;
+    }
   } catch (...) {
     target.clear();  // a string is assigned whole or not at all
     throw;
   }
   const void* nul = std::memchr(target.data(), '\0', length);
   if (nul != nullptr) target.resize(static_cast<const char*>(nul) - target.data());
+}
+
+std::uint32_t CInputStream::grownSize(std::uint32_t have, std::uint32_t count) {
+  const std::uint32_t doubled = have < FirstGrowth ? FirstGrowth : have * 2;  // have <= MaxStringLength
+  return std::min(doubled, count);
+}
+
+std::unique_ptr<unsigned char[]> CInputStream::readGrowing(std::uint32_t count) {
+  std::unique_ptr<unsigned char[]> buffer;
+  for (std::uint32_t have = 0; have < count;) {
+    const std::uint32_t size = grownSize(have, count);
+    std::unique_ptr<unsigned char[]> grown(new unsigned char[size]);
+    if (have != 0) std::memcpy(grown.get(), buffer.get(), have);
+    buffer = std::move(grown);
+    readFully(buffer.get() + have, size - have);
+    have = size;
+  }
+  return buffer;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ class CInputStream {
   static constexpr std::uint32_t MaxStringLength = 64u * 1024u * 1024u;
   // Source line recorded when a length read from the wire is past the bound.
   static constexpr int LineLengthTooLarge = 160;
+  // A value read past the window gets a buffer of this many bytes first.
+  static constexpr std::uint32_t FirstGrowth = 64u * 1024u;
 
   CInputStream() = default;
   virtual ~CInputStream();
@@ -43,8 +46,13 @@ class CInputStream {
   }
   // One counted string; target ends at the first NUL among the bytes read,
   // and the stream is positioned behind all of them. A read that fails after
-  // the length leaves target empty.
+  // the length leaves target empty. Bytes not yet in the window are read into
+  // a buffer that grows as they arrive, so the memory a string takes follows
+  // the bytes received, not the length announced.
   void readString(std::string& target);
+  // Exactly count bytes into a new buffer that grows as they arrive, from
+  // FirstGrowth bytes, doubling, up to count. REQUIRES: count <= MaxStringLength.
+  std::unique_ptr<unsigned char[]> readGrowing(std::uint32_t count);
 
   // The next counted string when it lies whole in the read window and is
   // shorter than 65535 bytes: its bytes as they are on the wire (a NUL among
@@ -95,4 +103,6 @@ class CInputStream {
 
  private:
   void readFullySlowly(void* buffer, std::uint32_t count);
+  // The size a growing buffer that holds have of count bytes takes next.
+  static std::uint32_t grownSize(std::uint32_t have, std::uint32_t count);
 };

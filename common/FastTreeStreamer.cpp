@@ -779,14 +779,26 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       return leaf;
     }
     default: {
-      const std::uint32_t length = stream.readU32();
-      if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto leaf = std::make_unique<BinaryAttribute>();
-      if (length != 0) stream.readFully(leaf->allocate(length), length);
-      documentBytes_ += length;
+      readBinaryValue(stream, *leaf);
       return leaf;
     }
   }
+}
+
+// A binary entry's length and bytes into leaf: straight into its buffer when they are few or
+// all in the stream's window, else through a buffer that grows as they arrive.
+void FastTreeStreamer::readBinaryValue(CInputStream& stream, BinaryAttribute& leaf) {
+  const std::uint32_t length = stream.readU32();
+  if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
+  if (length <= CInputStream::FirstGrowth || length <= stream.windowLength()) {
+    unsigned char* bytes = leaf.allocate(length);
+    if (length != 0) stream.readFully(bytes, length);
+  } else {
+    leaf.bytes_ = stream.readGrowing(length);
+    leaf.length_ = length;
+  }
+  documentBytes_ += length;
 }
 
 // The entry's value, flag and tag written over a leaf of its kind: the leaf ends as readLeaf
@@ -807,12 +819,8 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
       break;
     }
     default: {
-      const std::uint32_t length = stream.readU32();
-      if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto& leaf = static_cast<BinaryAttribute&>(node);
-      unsigned char* bytes = leaf.allocate(length);
-      if (length != 0) stream.readFully(bytes, length);
-      documentBytes_ += length;
+      readBinaryValue(stream, leaf);
       freshen(leaf);  // a binary entry carries neither flag nor tag
       return;
     }

@@ -36,7 +36,9 @@
 //                              with no open branch; a branch nested deeper
 //                              than MaxDepth; more than MaxEntries entries
 //   CInputStream::LineLengthTooLarge  a string or binary length above 64 MiB
-// A partly read tree is discarded. Stream failures pass out unchanged.
+// A partly read tree is discarded. Stream failures pass out unchanged. A long
+// text or binary value is read into room that grows as its bytes arrive, so a
+// peer that announces a long value and stops costs memory for what it sent.
 
 #include <cstdint>
 #include <cstddef>
@@ -120,6 +122,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   void readBranchContents(CInputStream& stream, AttributeTree& root);
   std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
   void readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& leaf);
+  void readBinaryValue(CInputStream& stream, BinaryAttribute& leaf);
   void readReusing(CInputStream& stream, std::string& target);
 
   // A branch being read. The children it had when it was opened (none for a
