@@ -86,42 +86,50 @@ FastTreeStreamer::~FastTreeStreamer() = default;
 
 // --- Writing -------------------------------------------------------------------------------
 
-void FastTreeStreamer::writeTree(CIOStream& stream, AttributeTree& tree, const char* name, int depth,
-                                 int selective) {
-  stream_ = &stream;
-  selective_ = selective;
-  stream.writeString(FormatTag, FormatTagLength);
-  writeBranch(tree, name, name ? static_cast<std::uint32_t>(std::strlen(name)) : 0, depth);
-  writeCode(WireCode::EndOfTree);
+namespace {
+using coding::countedSize;
+using coding::get16;
+using coding::get32;
+using coding::LongStringMark;
+using coding::put16;
+using coding::put32;
+
+// A counted string; its bytes are copied without a call when they are few.
+// REQUIRES: room for countedSize(length) bytes at at.
+BRINDLE_HOT_INLINE unsigned char* putString(unsigned char* at, const char* bytes, std::uint32_t length) {
+  at = coding::putCountedLength(at, length);
+  copyBytes(at, bytes, length);
+  return at + length;
 }
 
-// What accept would drive the visitor events below to write, walked directly: the names'
-// lengths are known, and no event is a virtual call. Branches recurse as accept does.
-void FastTreeStreamer::writeBranch(AttributeTree& branch, const char* name, std::uint32_t nameLength, int depth) {
-  writeCode(WireCode::BeginBranch);
-  stream_->writeString(name, nameLength);
-  if (depth > 0 || depth == -1) {
-    for (const auto& [childName, child] : branch.children_) {
-      switch (child->kind()) {
-        case NodeKind::Text:
-          if (!skipped(*child)) writeTextEntry(WireName(childName), static_cast<const TextAttribute&>(*child));
-          break;
-        case NodeKind::Integer:
-          if (!skipped(*child)) writeIntegerEntry(WireName(childName), static_cast<const IntegerAttribute&>(*child));
-          break;
-        case NodeKind::Binary:
-          writeBinaryEntry(WireName(childName), static_cast<const BinaryAttribute&>(*child));
-          break;
-        default:
-          break;
-      }
-    }
-    for (const auto& [childName, child] : branch.children_) {
-      if (child->kind() == NodeKind::Branch)
-        writeBranch(static_cast<AttributeTree&>(*child), childName.data(), wireLength(childName), childDepth(depth));
-    }
+unsigned char* putCode(unsigned char* at, WireCode code) { return put16(at, static_cast<std::uint16_t>(code)); }
+
+constexpr std::size_t CodeSize = 2;
+constexpr std::size_t FlagSize = 2;
+// The scratch buffer of an entry composed outside a stream's window keeps its memory up to this.
+constexpr std::size_t KeptEntryCapacity = 64 * 1024;
+}  // namespace
+
+// Composes an entry of size bytes with compose(at), which returns the end of what it put:
+// straight into the stream's write window when it has room (an in-memory stream mostly has),
+// else in a scratch buffer that goes to the stream in one write.
+template <typename Compose>
+BRINDLE_HOT_INLINE void FastTreeStreamer::putEntry(std::size_t size, Compose compose) {
+  if (unsigned char* at = stream_->windowRoom(size)) {
+    stream_->commit(compose(at));
+    return;
   }
-  endNode(name, &branch);
+  if (entry_.size() < size) entry_.resize(size);
+  const unsigned char* end = compose(entry_.data());
+  stream_->writeAll(entry_.data(), static_cast<std::uint32_t>(end - entry_.data()));
+  if (entry_.capacity() > KeptEntryCapacity) std::vector<unsigned char>().swap(entry_);
+}
+
+void FastTreeStreamer::writeTree(CIOStream& stream, AttributeTree& tree, const char* name, int depth,
+                                 int selective) {
+  startDocument(stream, selective);
+  writeBranch(tree, WireName(name), depth);
+  putEntry(CodeSize, [](unsigned char* at) { return putCode(at, WireCode::EndOfTree); });
 }
 
 void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const char* name, int depth,
@@ -131,50 +139,50 @@ void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const c
     return;
   }
   if (node.kind() == NodeKind::PlainInteger) failFormat(LineNoWireForm);
+  startDocument(stream, selective);
+  writeLeaf(WireName(""), node, true);
+}
+
+void FastTreeStreamer::startDocument(CIOStream& stream, int selective) {
   stream_ = &stream;
   selective_ = selective;
-  stream.writeString(FormatTag, FormatTagLength);
-  switch (node.kind()) {
-    case NodeKind::Integer:
-      writeIntegerEntry(WireName(""), static_cast<IntegerAttribute&>(node));
-      break;
+  putEntry(countedSize(FormatTagLength), [](unsigned char* at) { return putString(at, FormatTag, FormatTagLength); });
+}
+
+// A branch's leaves, then its sub-branches, each group in name order (as accept visits them).
+void FastTreeStreamer::writeBranch(AttributeTree& branch, WireName name, int depth) {
+  putEntry(CodeSize + countedSize(name.length),
+           [name](unsigned char* at) { return putString(putCode(at, WireCode::BeginBranch), name.bytes, name.length); });
+  if (depth > 0 || depth == -1) {
+    for (const auto& [childName, child] : branch.children_)
+      if (child->kind() != NodeKind::Branch) writeLeaf(WireName(childName), *child, false);
+    for (const auto& [childName, child] : branch.children_)
+      if (child->kind() == NodeKind::Branch)
+        writeBranch(static_cast<AttributeTree&>(*child), WireName(childName), childDepth(depth));
+  }
+  // The name is always written empty.
+  putEntry(CodeSize + countedSize(0),
+           [](unsigned char* at) { return putString(putCode(at, WireCode::EndBranch), nullptr, 0); });
+}
+
+// The entry of a text, integer or binary leaf; PlainInteger leaves have none. In selective
+// mode a text or integer leaf whose isSet is 0 is left out, unless always.
+void FastTreeStreamer::writeLeaf(WireName name, const AttributeNode& leaf, bool always) {
+  const bool leftOut = !always && selective_ != 0 && leaf.isSet() == 0;
+  switch (leaf.kind()) {
     case NodeKind::Text:
-      writeTextEntry(WireName(""), static_cast<TextAttribute&>(node));
+      if (!leftOut) writeTextEntry(name, static_cast<const TextAttribute&>(leaf));
+      break;
+    case NodeKind::Integer:
+      if (!leftOut) writeIntegerEntry(name, static_cast<const IntegerAttribute&>(leaf));
+      break;
+    case NodeKind::Binary:
+      writeBinaryEntry(name, static_cast<const BinaryAttribute&>(leaf));
       break;
     default:
-      writeBinaryEntry(WireName(""), static_cast<BinaryAttribute&>(node));
       break;
   }
 }
-
-int FastTreeStreamer::beginNode(const char* name, AttributeTree*) {
-  writeCode(WireCode::BeginBranch);
-  writeName(WireName(name));
-  return 1;
-}
-
-int FastTreeStreamer::endNode(const char*, AttributeTree*) {
-  writeCode(WireCode::EndBranch);
-  stream_->writeU16(0);  // the name is always written empty
-  return 1;
-}
-
-int FastTreeStreamer::integer(const char* name, IntegerAttribute* leaf) {
-  if (!skipped(*leaf)) writeIntegerEntry(WireName(name), *leaf);
-  return 1;
-}
-
-int FastTreeStreamer::text(const char* name, TextAttribute* leaf) {
-  if (!skipped(*leaf)) writeTextEntry(WireName(name), *leaf);
-  return 1;
-}
-
-int FastTreeStreamer::binary(const char* name, BinaryAttribute* leaf) {
-  writeBinaryEntry(WireName(name), *leaf);
-  return 1;
-}
-
-void FastTreeStreamer::writeCode(WireCode code) { stream_->writeU16(static_cast<std::uint16_t>(code)); }
 
 FastTreeStreamer::WireName::WireName(const char* name)
     : bytes(name), length(name ? static_cast<std::uint32_t>(std::strlen(name)) : 0) {}
@@ -182,77 +190,41 @@ FastTreeStreamer::WireName::WireName(const char* name)
 BRINDLE_HOT_INLINE FastTreeStreamer::WireName::WireName(const std::string& name)
     : bytes(name.data()), length(wireLength(name)) {}
 
-void FastTreeStreamer::writeName(WireName name) { stream_->writeString(name.bytes, name.length); }
-
-void FastTreeStreamer::writeTag(const AttributeNode& leaf) { stream_->writeString(leaf.tag_.data(), tagLength(leaf)); }
-
-namespace {
-using coding::get16;
-using coding::get32;
-using coding::LongStringMark;
-using coding::put16;
-using coding::put32;
-
-// A counted string in the short form put straight into a window's room; the bytes are copied
-// without a call when they are few.
-// REQUIRES: length < LongStringMark; room for 2 + length bytes at at.
-unsigned char* putShortString(unsigned char* at, const char* bytes, std::uint32_t length) {
-  at = put16(at, static_cast<std::uint16_t>(length));
-  copyBytes(at, bytes, length);
-  return at + length;
-}
-}  // namespace
-
-BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::tagLength(const AttributeNode& leaf) {
-  return leaf.tag_.empty() ? 0 : wireLength(leaf.tag_);
+BRINDLE_HOT_INLINE FastTreeStreamer::WireName FastTreeStreamer::tagOf(const AttributeNode& leaf) {
+  return WireName(leaf.tag_.data(), leaf.tag_.empty() ? 0 : wireLength(leaf.tag_));
 }
 
-// Each entry goes into the stream's write window in one piece when it has room (an in-memory
-// stream mostly has); else field by field.
 void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& leaf) {
-  const std::uint32_t tag = tagLength(leaf);
-  if (name.length < LongStringMark && tag < LongStringMark) {
-    if (unsigned char* at = stream_->windowRoom(std::size_t{12} + name.length + tag)) {
-      at = put16(at, static_cast<std::uint16_t>(WireCode::IntegerEntry));
-      at = putShortString(at, name.bytes, name.length);
-      at = put32(at, static_cast<std::uint32_t>(leaf.value()));
-      at = put16(at, flagOf(leaf));
-      stream_->commit(putShortString(at, leaf.tag_.data(), tag));
-      return;
-    }
-  }
-  writeCode(WireCode::IntegerEntry);
-  writeName(name);
-  stream_->writeU32(static_cast<std::uint32_t>(leaf.value()));
-  stream_->writeU16(flagOf(leaf));
-  writeTag(leaf);
+  const WireName tag = tagOf(leaf);
+  const auto value = static_cast<std::uint32_t>(leaf.value());
+  const std::uint16_t flag = flagOf(leaf);
+  putEntry(CodeSize + countedSize(name.length) + 4 + FlagSize + countedSize(tag.length),
+           [name, tag, value, flag](unsigned char* at) {
+             at = putString(putCode(at, WireCode::IntegerEntry), name.bytes, name.length);
+             at = put16(put32(at, value), flag);
+             return putString(at, tag.bytes, tag.length);
+           });
 }
 
 void FastTreeStreamer::writeTextEntry(WireName name, const TextAttribute& leaf) {
-  const std::uint32_t text = wireLength(leaf.text());
-  const std::uint32_t tag = tagLength(leaf);
-  if (name.length < LongStringMark && text < LongStringMark && tag < LongStringMark) {
-    if (unsigned char* at = stream_->windowRoom(std::size_t{10} + name.length + text + tag)) {
-      at = put16(at, static_cast<std::uint16_t>(WireCode::TextEntry));
-      at = putShortString(at, name.bytes, name.length);
-      at = putShortString(at, leaf.text().data(), text);
-      at = put16(at, flagOf(leaf));
-      stream_->commit(putShortString(at, leaf.tag_.data(), tag));
-      return;
-    }
-  }
-  writeCode(WireCode::TextEntry);
-  writeName(name);
-  stream_->writeString(leaf.text().data(), text);
-  stream_->writeU16(flagOf(leaf));
-  writeTag(leaf);
+  const WireName text(leaf.text().data(), wireLength(leaf.text()));
+  const WireName tag = tagOf(leaf);
+  const std::uint16_t flag = flagOf(leaf);
+  putEntry(CodeSize + countedSize(name.length) + countedSize(text.length) + FlagSize + countedSize(tag.length),
+           [name, text, tag, flag](unsigned char* at) {
+             at = putString(putCode(at, WireCode::TextEntry), name.bytes, name.length);
+             at = put16(putString(at, text.bytes, text.length), flag);
+             return putString(at, tag.bytes, tag.length);
+           });
 }
 
+// The bytes follow the entry's fields in a write of their own.
 void FastTreeStreamer::writeBinaryEntry(WireName name, const BinaryAttribute& leaf) {
-  writeCode(WireCode::BinaryEntry);
-  writeName(name);
-  stream_->writeU32(leaf.length());
-  if (leaf.length() != 0) stream_->writeAll(leaf.bytes(), leaf.length());
+  const std::uint32_t length = leaf.length();
+  putEntry(CodeSize + countedSize(name.length) + 4, [name, length](unsigned char* at) {
+    return put32(putString(putCode(at, WireCode::BinaryEntry), name.bytes, name.length), length);
+  });
+  if (length != 0) stream_->writeAll(leaf.bytes(), length);
 }
 
 // --- Reading -------------------------------------------------------------------------------
