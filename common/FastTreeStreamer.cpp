@@ -450,7 +450,11 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
         // Closed: what the root holds joins the entries that may still come before EndOfTree,
         // opened when one does.
         rootOpen = false;
-        current = OpenBranch{&root, pending_.size(), takenTop_, 0, 0, 0, 0, 0, 1, true};
+        current = OpenBranch();
+        current.branch = &root;
+        current.firstPending = pending_.size();
+        current.firstMark = takenTop_;
+        current.depth = 1;
         rootToReopen = true;
         break;
       default:
@@ -465,11 +469,14 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
 FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
   branch.children_.settle();  // earlier entries are addressed by their place in name order
   const std::size_t earlier = branch.children_.size();
-  OpenBranch open{&branch, pending_.size(), takenTop_, earlier, keepEarlier ? earlier : 0, 0, 0, 0, depth, true};
-  if (earlier <= MaskedEntries) {
-    if (keepEarlier) open.takenBits = ~std::uint64_t{0};
-    return open;
-  }
+  OpenBranch open;
+  open.branch = &branch;
+  open.firstPending = pending_.size();
+  open.firstMark = takenTop_;
+  open.earlierCount = earlier;
+  open.takenCount = keepEarlier ? earlier : 0;
+  open.depth = depth;
+  if (earlier == 0) return open;
   if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
   std::memset(taken_.data() + takenTop_, keepEarlier ? 1 : 0, earlier);
   takenTop_ += earlier;
@@ -477,22 +484,13 @@ FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch,
 }
 
 BRINDLE_HOT_INLINE void FastTreeStreamer::take(OpenBranch& open, std::size_t index) {
-  if (open.earlierCount <= MaskedEntries) {
-    const std::uint64_t bit = std::uint64_t{1} << index;
-    if (open.takenBits & bit) return;
-    open.takenBits |= bit;
-  } else {
-    unsigned char& mark = taken_[open.firstMark + index];
-    if (mark) return;
-    mark = 1;
-  }
+  unsigned char& mark = taken_[open.firstMark + index];
+  if (mark) return;
+  mark = 1;
   ++open.takenCount;
 }
 
-bool FastTreeStreamer::taken(const OpenBranch& open, std::size_t index) const {
-  if (open.earlierCount <= MaskedEntries) return (open.takenBits >> index) & 1;
-  return taken_[open.firstMark + index] != 0;
-}
+bool FastTreeStreamer::taken(const OpenBranch& open, std::size_t index) const { return taken_[open.firstMark + index] != 0; }
 
 // Reads the name of a new entry of open and returns where its node goes: the
 // place of the earlier entry of that name, or a new pending entry.

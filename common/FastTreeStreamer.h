@@ -123,21 +123,18 @@ class FastTreeStreamer {
   // new branch) are the earlier entries: an entry of the document that finds
   // one of its name takes its place, and those no entry took are dropped when
   // the branch is complete. Entries with new names wait in pending_, innermost
-  // branch last, and join the children then. Which earlier entries were
-  // taken is kept in the bits of takenBits for up to MaskedEntries of them,
-  // else in one byte each of taken_ from firstMark on.
-  static constexpr std::size_t MaskedEntries = 64;
+  // branch last, and join the children then. Which earlier entries were taken
+  // is marked in one byte each of taken_, from firstMark on.
   struct OpenBranch {
-    AttributeTree* branch;
-    std::size_t firstPending;  // where its new entries start in pending_
-    std::size_t firstMark;
-    std::size_t earlierCount;
-    std::size_t takenCount;
-    std::size_t leafCursor;    // where the next leaf, then the next branch, is expected
-    std::size_t branchCursor;  // among the earlier entries
-    std::uint64_t takenBits;
-    int depth;
-    bool ordered;  // the new names so far arrived ascending
+    AttributeTree* branch = nullptr;
+    std::size_t firstPending = 0;  // where its new entries start in pending_
+    std::size_t firstMark = 0;
+    std::size_t earlierCount = 0;
+    std::size_t takenCount = 0;
+    std::size_t leafCursor = 0;    // where the next leaf, then the next branch, is expected
+    std::size_t branchCursor = 0;  // among the earlier entries
+    int depth = 0;
+    bool ordered = true;  // the new names so far arrived ascending
     std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
   void take(OpenBranch& open, std::size_t index);
