@@ -449,6 +449,21 @@ void BM_DecodeAndDestroyTree(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }
 
+// Reading each document over the tree read before it, as a connection reads its replies: the
+// nodes are recycled, and a document of the same shape is matched where it lies.
+void BM_DecodeTreeRecycling(benchmark::State& state) {
+  CMemoryStream in(encodedPropertyTree());
+  FastTreeStreamer streamer;
+  std::unique_ptr<AttributeNode> tree;
+  for (auto _ : state) {
+    in.rewind();
+    tree = streamer.readTree(in, std::move(tree));
+    benchmark::DoNotOptimize(tree.get());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * propertyTree().nodes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
 void BM_MemcpySameBytes(benchmark::State& state) {
   const auto source = encodedPropertyTree();
   std::vector<unsigned char> target(source.size());
@@ -463,6 +478,7 @@ void BM_MemcpySameBytes(benchmark::State& state) {
 BENCHMARK(BM_EncodeTree);
 BENCHMARK(BM_DecodeTree);
 BENCHMARK(BM_DecodeAndDestroyTree);
+BENCHMARK(BM_DecodeTreeRecycling);
 BENCHMARK(BM_MemcpySameBytes);
 
 // --- Building a branch by path ----------------------------------------------------------------
