@@ -81,23 +81,16 @@ public:
     }
     // Searches the sorted runs, newest first; moves nothing.
     const_iterator find(std::string_view name) const {
-        const_iterator last = entries_.cend();
-        for (auto run = runs_.rbegin(); run != runs_.rend(); ++run) {
-            const const_iterator first = entries_.cbegin() + static_cast<std::ptrdiff_t>(*run);
-            const const_iterator found = findIn(first, last, name);
-            if (found != last)
-                return found;
-            last = first;
-        }
-        const const_iterator found = findIn(entries_.cbegin(), last, name);
-        return found != last ? found : entries_.cend();
+        if (!runs_)
+            return findIn(entries_.cbegin(), entries_.cend(), name);
+        return findInRuns(name);
     }
     // As find, for a caller that keeps no iterator: once the lookups since the last store have
     // cost about as much more, against settled entries, as merging the runs would, the runs
     // are merged first, so a branch built out of order and then read is soon as fast to read
     // as one built in order.
     const_iterator lookup(std::string_view name) const {
-        if (!runs_.empty() && ++lookupsSinceStore_ * runs_.size() * LookupsPerMove >= entries_.size())
+        if (runs_ && ++runs_->lookupsSinceStore * runs_->starts.size() * LookupsPerMove >= entries_.size())
             settle();
         return find(name);
     }
@@ -146,7 +139,7 @@ public:
     template <typename Name>
     AttributeNode* insertOrAssign(Name&& name, std::unique_ptr<AttributeNode> node) {
         const std::string_view view(name);
-        if (runs_.empty() && !followsLast(view)) {
+        if (!runs_ && !followsLast(view)) {
             const iterator found = find(view);
             if (found != entries_.end()) {
                 found->second = std::move(node);
@@ -160,14 +153,16 @@ public:
     template <typename Name>
     AttributeNode* insertNew(Name&& name, std::unique_ptr<AttributeNode> node) {
         AttributeNode* stored = node.get();
-        const bool appends = runs_.empty() && followsLast(std::string_view(name));
+        const bool appends = !runs_ && followsLast(std::string_view(name));
         if (entries_.capacity() == 0)
             entries_.reserve(FirstCapacity);
         entries_.emplace_back(std::piecewise_construct, std::forward_as_tuple(std::forward<Name>(name)),
                               std::forward_as_tuple(std::move(node)));
         if (!appends) {
-            lookupsSinceStore_ = 0;
-            runs_.push_back(entries_.size() - 1);
+            if (!runs_)
+                runs_ = std::make_unique<Runs>();
+            runs_->lookupsSinceStore = 0;
+            runs_->starts.push_back(entries_.size() - 1);
             mergeEqualRuns();
         }
         return stored;
@@ -186,7 +181,7 @@ public:
                                 std::forward_as_tuple(std::move(node)));
     }
     iterator erase(const_iterator position) {
-        if (!runs_.empty()) {
+        if (runs_) {
             // An older entry of that name may wait in another run: settle, then look again.
             const std::string name = position->first;
             settle();
@@ -205,7 +200,7 @@ public:
     }
     void clear() noexcept {
         entries_.clear();
-        runs_.clear();
+        runs_.reset();
     }
     // Removes the entries from position count on, in name order.
     void truncate(size_type count) {
@@ -227,13 +222,13 @@ public:
     }
     // Sorts by name and, of entries with the same name, keeps the one appended last.
     void restoreOrder() {
-        runs_.clear();
+        runs_.reset();
         entries_.erase(orderKeepingLast(entries_.begin(), entries_.end()), entries_.end());
     }
 
     // Merges the sorted runs into one, so that the entries lie in name order.
     void settle() const {
-        while (!runs_.empty())
+        while (runs_)
             mergeLastRun();
     }
 
@@ -294,8 +289,10 @@ private:
         return std::string_view(entry.first) < name;
     }
 
-    // The entry of that name within one sorted run [first, last), else last.
-    static const_iterator findIn(const_iterator first, const_iterator last, std::string_view name) {
+    // The entry of that name within one sorted run [first, last), else last. Inlined whatever
+    // the compiler's estimate: a lookup through a path costs a tenth more with the call.
+    __attribute__((always_inline)) static const_iterator findIn(const_iterator first, const_iterator last,
+                                                                std::string_view name) {
         if (last - first <= static_cast<std::ptrdiff_t>(LinearFindSize))
             return std::find_if(first, last, [name](const value_type& entry) { return sameName(entry.first, name); });
         const const_iterator it = std::lower_bound(first, last, name, nameBelow);
@@ -304,6 +301,19 @@ private:
 
     iterator mutableIterator(const_iterator it) { return entries_.begin() + (it - entries_.cbegin()); }
 
+    const_iterator findInRuns(std::string_view name) const {
+        const_iterator last = entries_.cend();
+        for (auto run = runs_->starts.rbegin(); run != runs_->starts.rend(); ++run) {
+            const const_iterator first = entries_.cbegin() + static_cast<std::ptrdiff_t>(*run);
+            const const_iterator found = findIn(first, last, name);
+            if (found != last)
+                return found;
+            last = first;
+        }
+        const const_iterator found = findIn(entries_.cbegin(), last, name);
+        return found != last ? found : entries_.cend();
+    }
+
     bool followsLast(std::string_view name) const {
         return entries_.empty() || std::string_view(entries_.back().first) < name;
     }
@@ -311,9 +321,10 @@ private:
     // Keeps each run shorter than the one before it: the runs' lengths at least halve from the
     // first to the last, so every entry is merged at most about log2(n) times.
     void mergeEqualRuns() const {
-        while (!runs_.empty()) {
-            const size_type lastStart = runs_.back();
-            const size_type previousStart = runs_.size() > 1 ? runs_[runs_.size() - 2] : 0;
+        while (runs_) {
+            const std::vector<size_type>& starts = runs_->starts;
+            const size_type lastStart = starts.back();
+            const size_type previousStart = starts.size() > 1 ? starts[starts.size() - 2] : 0;
             if (entries_.size() - lastStart < lastStart - previousStart)
                 return;
             mergeLastRun();
@@ -323,10 +334,13 @@ private:
     // Merges the last run into the run before it, which is not longer. Of two entries with the
     // same name the one of the last run stays; the other's node is freed.
     void mergeLastRun() const {
-        const size_type previousStart = runs_.size() > 1 ? runs_[runs_.size() - 2] : 0;
+        std::vector<size_type>& starts = runs_->starts;
+        const size_type previousStart = starts.size() > 1 ? starts[starts.size() - 2] : 0;
         const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(previousStart);
-        const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(runs_.back());
-        runs_.pop_back();
+        const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(starts.back());
+        starts.pop_back();
+        if (starts.empty())
+            runs_.reset();
         const auto older = static_cast<std::size_t>(middle - first);
         if (older <= SmallRun) {
             std::array<value_type, SmallRun> moved;
@@ -362,9 +376,14 @@ private:
         return std::move(newer, newerEnd, out);
     }
 
-    // Entries [0, runs_[0]), [runs_[0], runs_[1]), ... and [runs_.back(), size) are each in
-    // name order; no runs_ means the whole array is. Mutable: walks in order merge the runs.
+    // Where the runs after the first start: entries [0, starts[0]), [starts[0], starts[1]), ...
+    // and [starts.back(), size) are each in name order. Made only while names wait in runs.
+    struct Runs {
+        std::vector<size_type> starts;
+        size_type lookupsSinceStore = 0;
+    };
+
+    // Mutable: walks in order merge the runs. No runs_ means the whole array is in order.
     mutable std::vector<value_type> entries_;
-    mutable std::vector<size_type> runs_;
-    mutable size_type lookupsSinceStore_ = 0;
+    mutable std::unique_ptr<Runs> runs_;
 };
