@@ -22,7 +22,7 @@ void AssignLimited(std::string& field, std::string_view text) {
 }  // namespace
 
 CXMLDocument::CXMLDocument() {
-    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true, false);
+    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true);
     if (!root) {
         throw std::bad_alloc();
     }
@@ -61,7 +61,7 @@ uint32_t CXMLDocument::SetFlags(uint32_t flags) {
 
 bool CXMLDocument::Parse(const CXMLSource& source) {
     Reset();
-    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true, false);
+    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true);
     if (!root) {
         RecordError(nullptr, kCannotAllocate);
         return false;

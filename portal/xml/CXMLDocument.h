@@ -64,7 +64,6 @@ private:
     CXMLElementPool m_pool;        // declared before the tree: destroyed after it
     CXMLElement::Owned m_pXML;
     bool m_treeHoldsHeapElements = false;   // an element made outside the pool was added to the tree
-    std::string m_rewriteBuffer;            // where entity-decoded values are built while parsing
     uint32_t m_flags = XML_DEFAULT_FLAGS;
     XMLErrorRecord m_error;
 };

@@ -20,9 +20,7 @@ public:
     // parser takes one for every node.
     CXMLElement* Take() {
         if (m_free.empty() && m_nextSlot < kBlockSize && m_nextBlock < m_blocks.size()) {
-            CXMLElement* block = m_blocks[m_nextBlock].get();
-            PrefetchAhead(block, m_nextSlot);
-            CXMLElement* element = &block[m_nextSlot++];
+            CXMLElement* element = &m_blocks[m_nextBlock][m_nextSlot++];
             element->ForgetContents();
             return element;
         }
@@ -44,28 +42,6 @@ private:
 
     // Take when an element given back is at hand or a new block has to be begun.
     CXMLElement* TakeSlowly();
-
-    // Elements are taken in order, and a large tree does not stay in the caches from one parse to
-    // the next: ask for the element a few places ahead, and for the buffers of the one half as far
-    // ahead (its own bytes were asked for earlier), before the parser gets to them.
-    static void PrefetchAhead(CXMLElement* block, size_t slot) {
-#if defined(__GNUC__)
-        constexpr size_t kFar = 8;
-        constexpr size_t kNear = 4;
-        if (slot + kFar < kBlockSize) {
-            const char* far = reinterpret_cast<const char*>(&block[slot + kFar]);
-            for (size_t line = 0; line < sizeof(CXMLElement); line += 64) {
-                __builtin_prefetch(far + line, 1);
-            }
-        }
-        if (slot + kNear < kBlockSize) {
-            block[slot + kNear].PrefetchBuffers();
-        }
-#else
-        (void)block;
-        (void)slot;
-#endif
-    }
 
     std::vector<std::unique_ptr<CXMLElement[]>> m_blocks;
     size_t m_nextBlock = 0;           // the block the next fresh element comes from
