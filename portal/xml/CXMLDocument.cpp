@@ -1,5 +1,6 @@
 #include "portal/xml/CXMLDocument.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -22,6 +23,7 @@ void AssignLimited(std::string& field, std::string_view text) {
 }  // namespace
 
 CXMLDocument::CXMLDocument() {
+    m_pool.TakeSpareBlocks();
     CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true);
     if (!root) {
         throw std::bad_alloc();
@@ -34,6 +36,11 @@ CXMLDocument::CXMLDocument() {
 
 CXMLDocument::~CXMLDocument() {
     Reset();
+    // Element buffers grow to the longest name or value they held; only those of short texts
+    // are worth keeping for the next document.
+    if (m_longestText <= kSpareTextLimit) {
+        m_pool.GiveSpareBlocks();
+    }
 }
 
 void CXMLDocument::Reset() {
@@ -61,6 +68,7 @@ uint32_t CXMLDocument::SetFlags(uint32_t flags) {
 
 bool CXMLDocument::Parse(const CXMLSource& source) {
     Reset();
+    m_longestText = std::max(m_longestText, source.GetLength());
     CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true);
     if (!root) {
         RecordError(nullptr, kCannotAllocate);

@@ -65,5 +65,7 @@ private:
     CXMLElement::Owned m_pXML;
     bool m_treeHoldsHeapElements = false;   // an element made outside the pool was added to the tree
     uint32_t m_flags = XML_DEFAULT_FLAGS;
+    uint32_t m_longestText = 0;             // bytes of the longest text parsed
+    static constexpr uint32_t kSpareTextLimit = 64 * 1024;
     XMLErrorRecord m_error;
 };
