@@ -35,15 +35,18 @@ CXMLElement::~CXMLElement() = default;
 
 // Pooled elements come from the document's pool and are reachable only through its tree, so the
 // pool can take them all back when the tree goes. Every other element is a heap object. A pooled
-// element keeps the buffers of its last use; name and value are emptied here.
-CXMLElement* CXMLElement::Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled) {
+// element keeps the buffers of its last use; name and value are emptied here unless the caller
+// writes them over.
+CXMLElement* CXMLElement::Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool keepBuffers) {
     if (pooled && document) {
         CXMLElement* element = document->m_pool.Take();
         if (element) {
             element->Reinitialise(kind, document);
             element->m_pooled = true;
-            element->m_name.clear();
-            element->m_value.clear();
+            if (!keepBuffers) {
+                element->m_name.clear();
+                element->m_value.clear();
+            }
         }
         return element;
     }
@@ -73,6 +76,14 @@ void CXMLElement::PrepareForReuse() {
 
 CXMLElement* CXMLElement::NewElement(CXMLElement& parent, XMLNodeKind kind) {
     CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled);
+    if (element) {
+        parent.AppendChild(Owned(element));
+    }
+    return element;
+}
+
+CXMLElement* CXMLElement::NewChildToFill(CXMLElement& parent, XMLNodeKind kind) {
+    CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled, true);
     if (element) {
         parent.AppendChild(Owned(element));
     }

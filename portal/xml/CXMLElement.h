@@ -103,7 +103,11 @@ private:
     friend struct CXMLElementRecycler;
 
     explicit CXMLElement(XMLNodeKind kind = XML_KIND_UNKNOWN, CXMLDocument* document = nullptr);
-    static CXMLElement* Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled);
+    // keepBuffers: a pooled element's name and value keep the bytes of their last use, for a
+    // parser that writes both over.
+    static CXMLElement* Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool keepBuffers = false);
+    // A new last child for the parser to fill: as NewElement, with buffers kept.
+    static CXMLElement* NewChildToFill(CXMLElement& parent, XMLNodeKind kind);
     void Reinitialise(XMLNodeKind kind, CXMLDocument* document);
     void PrepareForReuse();
     // Drops the element's contents without destroying its children: they belong to a tree that

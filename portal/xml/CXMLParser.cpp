@@ -9,6 +9,14 @@
 #include "portal/xml/XMLFlags.h"
 #include "portal/xml/XMLText.h"
 
+// Steps that run once or more for every node and are called from one place each: inlined into
+// their caller, which saves a call and the spills around it per node.
+#if defined(__GNUC__)
+#define XML_NODE_STEP inline __attribute__((always_inline))
+#else
+#define XML_NODE_STEP inline
+#endif
+
 namespace {
 
 const char kNoMoreBytes[] = "There are no more bytes to parse. We ran out of bytes before we ran out of XML.";
@@ -50,6 +58,21 @@ size_t FirstRewritable(const char* p, const char* end) {
     return found == end ? std::string_view::npos : static_cast<size_t>(found - p);
 }
 
+// Copies a position one field at a time. Positions are written field by field as bytes are
+// passed; one wide load of fields just stored cannot be served from the pending stores and waits
+// for the cache, at every node. The empty asm keeps the compiler from merging the loads.
+void CopyPosition(XMLPosition& to, const XMLPosition& from) {
+    uint32_t offset = from.offset;
+    int32_t column = from.column;
+    int32_t line = from.line;
+#if defined(__GNUC__)
+    __asm__("" : "+r"(offset), "+r"(column), "+r"(line));
+#endif
+    to.offset = offset;
+    to.column = column;
+    to.line = line;
+}
+
 }  // namespace
 
 CXMLParser::CXMLParser(const CXMLSource& source) : m_length(source.GetLength()) {
@@ -74,16 +97,26 @@ bool CXMLParser::Parse(CXMLElement& element, const XMLPosition& start, const CXM
     return parser.ParseNode<false>(element, start, depth);
 }
 
-// Begins like CXMLElement::Clear, except for the name's buffer, whose old bytes are written over:
-// every path below sets the name.
+// Begins like CXMLElement::Clear, except for the buffers of name and value, whose old bytes are
+// written over rather than appended to: every path sets the name, and a value that no step
+// writes is emptied at the end.
 template <bool MergeText>
 bool CXMLParser::ParseNode(CXMLElement& node, const XMLPosition& start, int depth) {
+    bool valueWritten = false;
+    const bool parsed = ParseNodeInto<MergeText>(node, start, depth, valueWritten);
+    if (!valueWritten) {
+        node.m_value.clear();
+    }
+    return parsed;
+}
+
+template <bool MergeText>
+XML_NODE_STEP bool CXMLParser::ParseNodeInto(CXMLElement& node, const XMLPosition& start, int depth, bool& valueWritten) {
     node.m_closed = false;
     node.m_children.clear();
     node.m_attributeCount = 0;
     node.m_selfClosed = false;
     node.m_whitespaceOnly = false;
-    node.m_value.clear();
     if (start.offset >= m_length) {
         node.m_name.clear();
         node.ReportError(kNoMoreBytes);
@@ -94,11 +127,12 @@ bool CXMLParser::ParseNode(CXMLElement& node, const XMLPosition& start, int dept
         node.ReportError(kUnknownKind);
         return false;
     }
-    node.m_start = start;
-    node.m_current = start;
+    CopyPosition(node.m_start, start);
+    CopyPosition(node.m_current, start);
     if (node.m_kind == XML_KIND_TEXT) {
         node.m_name.clear();
         ParseText(node);
+        valueWritten = true;
         return true;
     }
     std::string_view item;
@@ -108,7 +142,7 @@ bool CXMLParser::ParseNode(CXMLElement& node, const XMLPosition& start, int dept
         node.ReportError(kNoTerminator);
         return false;
     }
-    if (!AnalyseTag(node, item, facts)) {
+    if (!AnalyseTag(node, item, facts, valueWritten)) {
         node.ReportError(kCannotParseTag);
         node.Clear();
         return false;
@@ -119,21 +153,21 @@ bool CXMLParser::ParseNode(CXMLElement& node, const XMLPosition& start, int dept
         node.Clear();
         return false;
     }
-    return ParseContent<MergeText>(node, depth);
+    return ParseContent<MergeText>(node, depth, valueWritten);
 }
 
 // Children up to this element's end tag, or to the end of the text (an element still open
 // there is accepted with what was read). With MergeText a text run goes straight into the
 // value: the text node it would make would be removed again at once, so it is not made.
 template <bool MergeText>
-bool CXMLParser::ParseContent(CXMLElement& node, int depth) {
+bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten) {
     while (!node.m_closed) {
         if (node.m_current.offset >= m_length) {
             return true;
         }
         const bool markup = m_text[node.m_current.offset] == '<';
         if (MergeText && !markup) {
-            MergeTextRun(node);
+            valueWritten |= MergeTextRun(node);
         } else if (markup && ClosesWithPlainEndTag(node)) {
             return true;
         } else if (!ParseChild<MergeText>(node, depth)) {
@@ -146,9 +180,9 @@ bool CXMLParser::ParseContent(CXMLElement& node, int depth) {
 // One child at the current position: a text run or markup. An end tag is not kept: it closes
 // this element when it names it, and is an error otherwise.
 template <bool MergeText>
-bool CXMLParser::ParseChild(CXMLElement& node, int depth) {
+XML_NODE_STEP bool CXMLParser::ParseChild(CXMLElement& node, int depth) {
     const bool markup = m_text[node.m_current.offset] == '<';
-    CXMLElement* child = CXMLElement::NewElement(node, markup ? XML_KIND_ELEMENT : XML_KIND_TEXT);
+    CXMLElement* child = CXMLElement::NewChildToFill(node, markup ? XML_KIND_ELEMENT : XML_KIND_TEXT);
     if (!child) {
         node.ReportError(kCannotCreateElement);
         node.Clear();
@@ -158,7 +192,7 @@ bool CXMLParser::ParseChild(CXMLElement& node, int depth) {
         node.RemoveChild(child);
         return false;
     }
-    node.m_current = child->m_current;
+    CopyPosition(node.m_current, child->m_current);
     const std::string& name = child->m_name;
     if (name.empty() || name[0] != '/') {
         return true;
@@ -189,8 +223,8 @@ void CXMLParser::ParseText(CXMLElement& node) {
 }
 
 // A text run merged into the element: unless it is whitespace only, it replaces the value,
-// trimmed when a tag follows it, with its entities decoded.
-void CXMLParser::MergeTextRun(CXMLElement& node) {
+// trimmed when a tag follows it, with its entities decoded. True when it did.
+XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
     const char* begin = m_text + node.m_current.offset;
     // Indentation between tags is the common case: blanks up to the next "<".
     const xmlscan::Scan blanks = xmlscan::SkipOver<' ', '\t', '\r', '\n', '\0'>(begin, m_end, m_end);
@@ -199,7 +233,7 @@ void CXMLParser::MergeTextRun(CXMLElement& node) {
     const char* p = blanks.stop;
     if (p == m_end || *p == '<') {
         node.m_current.Advance(static_cast<size_t>(p - begin), lineFeeds, static_cast<size_t>(p - lineStart));
-        return;
+        return false;
     }
     const xmlscan::Scan scan = xmlscan::ScanTo<'&', '<'>(p, m_end, m_end);
     if (scan.lineFeeds) {
@@ -215,6 +249,7 @@ void CXMLParser::MergeTextRun(CXMLElement& node) {
     if (scan.firstNoted) {   // an "&" is never trimmed away
         xmltext::RewriteInPlace<true, false>(node.m_value, static_cast<size_t>(scan.firstNoted - run.data()));
     }
+    return true;
 }
 
 // The end tag "</" name ">" of this element is taken here without making a node for it. Any
@@ -222,7 +257,7 @@ void CXMLParser::MergeTextRun(CXMLElement& node) {
 // up to its first ">" and trims the name it finds, so the bytes of "</" name ">" give the same
 // result only for a name without ">" and without white space at its edges; other names (possible
 // for a root read where the text begins without "<") go there.
-bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
+XML_NODE_STEP bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
     const std::string& name = node.m_name;
     const size_t at = node.m_current.offset;
     const size_t length = name.size() + 3;
@@ -239,7 +274,7 @@ bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
 // Reads the item at the current position: a comment through "-->", a CDATA section through the
 // first "]]>", anything else through the next ">". The byte at the position is taken without
 // looking at it. False when the text ends first; the position is then where reading stopped.
-bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& item, ItemFacts& facts) {
+XML_NODE_STEP bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& item, ItemFacts& facts) {
     const uint64_t at = node.m_current.offset;
     const bool comment = HoldsAt(at + 1, "!--");
     if (comment || HoldsAt(at + 1, "![CDATA[")) {
@@ -287,9 +322,10 @@ bool CXMLParser::HoldsAt(uint64_t offset, std::string_view bytes) const {
 
 // Sets kind, name, value and attributes from the item text; m_selfClosed says whether the tag
 // closes itself. False when the tag cannot be analysed.
-bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts) {
+XML_NODE_STEP bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts, bool& valueWritten) {
     if (item.size() > kCDataStart.size() && StartsWith(item, kCDataStart)) {
         node.m_selfClosed = true;
+        valueWritten = true;
         return ReadCData(node, item);
     }
     const size_t blank = facts.firstBlank;
@@ -322,7 +358,7 @@ bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view item, const Item
         rest = item.substr(blank + 1);
     }
     if (!name.empty() && name.front() == '!') {
-        return AnalyseBangTag(node, item, name, rest, blank == item.size(), facts.hasEquals);
+        return AnalyseBangTag(node, item, name, rest, blank == item.size(), facts.hasEquals, valueWritten);
     }
     if (!name.empty() && name.front() == '?') {
         node.m_kind = XML_KIND_PROCESSING_INSTRUCTION;
@@ -333,7 +369,7 @@ bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view item, const Item
     return AnalyseNameAndAttributes(node, name, rest, facts.hasEquals);
 }
 
-bool CXMLParser::AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest,
+XML_NODE_STEP bool CXMLParser::AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest,
                                           bool hasAttributes) {
     AssignBytes(node.m_name, name);
     if (rest.size() > 1 && rest[rest.size() - 2] == '/') {
@@ -349,7 +385,8 @@ bool CXMLParser::AnalyseNameAndAttributes(CXMLElement& node, std::string_view na
 // without blanks is named by its whole text: comments keep that name, and so does the error
 // record of a tag that fails here.
 bool CXMLParser::AnalyseBangTag(CXMLElement& node, std::string_view item, std::string_view name,
-                                std::string_view rest, bool namedByWholeTag, bool hasAttributes) {
+                                std::string_view rest, bool namedByWholeTag, bool hasAttributes,
+                                bool& valueWritten) {
     if (namedByWholeTag) {
         AssignBytes(node.m_name, name);
     } else {
@@ -366,6 +403,7 @@ bool CXMLParser::AnalyseBangTag(CXMLElement& node, std::string_view item, std::s
             return false;
         }
         AssignBytes(node.m_value, body.substr(0, end));
+        valueWritten = true;
         node.m_selfClosed = true;
         return true;
     }
@@ -383,6 +421,7 @@ bool CXMLParser::AnalyseBangTag(CXMLElement& node, std::string_view item, std::s
         rest.remove_suffix(1);
     }
     AssignBytes(node.m_value, rest);
+    valueWritten = true;
     node.m_selfClosed = true;
     return true;
 }
@@ -447,7 +486,7 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
 
 // Stores the attribute with its entities decoded and its line breaks and tabs normalised, from
 // index `special` (its first "&", carriage return, line feed or tab; npos: none) on.
-bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, size_t special) {
+XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, size_t special) {
     CXMLAttribute* slot = node.NextAttributeSlot();
     if (!slot) {
         return false;

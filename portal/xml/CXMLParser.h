@@ -34,19 +34,22 @@ private:
     template <bool MergeText>
     bool ParseNode(CXMLElement& node, const XMLPosition& start, int depth);
     template <bool MergeText>
-    bool ParseContent(CXMLElement& node, int depth);
+    bool ParseNodeInto(CXMLElement& node, const XMLPosition& start, int depth, bool& valueWritten);
+    template <bool MergeText>
+    bool ParseContent(CXMLElement& node, int depth, bool& valueWritten);
     template <bool MergeText>
     bool ParseChild(CXMLElement& node, int depth);
 
     void ParseText(CXMLElement& node);
-    void MergeTextRun(CXMLElement& node);
+    bool MergeTextRun(CXMLElement& node);
     bool ClosesWithPlainEndTag(CXMLElement& node) const;
     bool ReadItem(CXMLElement& node, std::string_view& item, ItemFacts& facts);
     bool ReadUntil(CXMLElement& node, std::string_view terminator, std::string_view& item);
 
-    bool AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts);
+    // The steps that write a node's value set valueWritten.
+    bool AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts, bool& valueWritten);
     bool AnalyseBangTag(CXMLElement& node, std::string_view item, std::string_view name, std::string_view rest,
-                        bool namedByWholeTag, bool hasAttributes);
+                        bool namedByWholeTag, bool hasAttributes, bool& valueWritten);
     bool AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest,
                                   bool hasAttributes);
     bool ReadAttributes(CXMLElement& node, std::string_view rest);
