@@ -55,7 +55,7 @@ void CXMLDocument::Reset() {
         m_pool.EndDiscard();
         m_treeHoldsHeapElements = false;
     } else {
-        (void)m_pXML.release();   // every element is the pool's: take them back without a walk
+        (void)m_pXML.release();  // every element is the pool's: take them back without a walk
         m_pool.ReclaimAll();
     }
 }

@@ -28,8 +28,7 @@ void CXMLElementRecycler::operator()(CXMLElement* element) const noexcept {
     document->m_pool.Give(element);
 }
 
-CXMLElement::CXMLElement(XMLNodeKind kind, CXMLDocument* document)
-    : m_pDocument(document), m_kind(StoredKind(kind)) {}
+CXMLElement::CXMLElement(XMLNodeKind kind, CXMLDocument* document) : m_pDocument(document), m_kind(StoredKind(kind)) {}
 
 CXMLElement::~CXMLElement() = default;
 
@@ -102,7 +101,7 @@ CXMLElement* CXMLElement::AddChild(std::unique_ptr<CXMLElement> child) {
         child->AdoptIntoDocument(m_pDocument);
     }
     if (m_pooled) {
-        m_pDocument->m_treeHoldsHeapElements = true;   // Reset must visit the tree to delete it
+        m_pDocument->m_treeHoldsHeapElements = true;  // Reset must visit the tree to delete it
     }
     CXMLElement* added = child.get();
     AppendChild(Owned(child.release()));
@@ -169,7 +168,7 @@ bool CXMLElement::AddAttribute(std::string_view name, std::string_view value) {
 // Storing into the next free slot reuses the buffers of attributes from an earlier parse.
 CXMLAttribute* CXMLElement::NextAttributeSlot() {
     if (m_attributeCount == UINT32_MAX) {
-        return nullptr;   // the count is 32 bits wide; no real text comes near this
+        return nullptr;  // the count is 32 bits wide; no real text comes near this
     }
     if (m_attributeCount == m_attributes.size()) {
         const CXMLAttribute* before = m_attributes.data();

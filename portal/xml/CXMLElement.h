@@ -133,7 +133,7 @@ private:
     CXMLElement* m_pParent = nullptr;
     std::vector<Owned> m_children;
     CXMLElement* m_pNextSibling = nullptr;
-    std::vector<CXMLAttribute> m_attributes;   // slots past m_attributeCount keep their buffers
+    std::vector<CXMLAttribute> m_attributes;  // slots past m_attributeCount keep their buffers
     std::string m_value;
     std::string m_name;
     XMLNodeKind m_kind = XML_KIND_UNKNOWN;
@@ -143,5 +143,5 @@ private:
     bool m_closed = false;
     bool m_whitespaceOnly = false;
     bool m_selfClosed = false;
-    bool m_pooled = false;   // lives in its document's pool rather than on the heap
+    bool m_pooled = false;  // lives in its document's pool rather than on the heap
 };

@@ -52,8 +52,8 @@ private:
     CXMLElement* TakeSlowly();
 
     std::vector<std::unique_ptr<CXMLElement[]>> m_blocks;
-    size_t m_nextBlock = 0;           // the block the next fresh element comes from
-    size_t m_nextSlot = 0;            // its slot in that block
-    std::vector<CXMLElement*> m_free; // elements given back singly since the last EndDiscard
+    size_t m_nextBlock = 0;            // the block the next fresh element comes from
+    size_t m_nextSlot = 0;             // its slot in that block
+    std::vector<CXMLElement*> m_free;  // elements given back singly since the last EndDiscard
     bool m_discarding = false;
 };

@@ -111,7 +111,8 @@ bool CXMLParser::ParseNode(CXMLElement& node, const XMLPosition& start, int dept
 }
 
 template <bool MergeText>
-XML_NODE_STEP bool CXMLParser::ParseNodeInto(CXMLElement& node, const XMLPosition& start, int depth, bool& valueWritten) {
+XML_NODE_STEP bool CXMLParser::ParseNodeInto(CXMLElement& node, const XMLPosition& start, int depth,
+                                             bool& valueWritten) {
     node.m_closed = false;
     node.m_children.clear();
     node.m_attributeCount = 0;
@@ -246,7 +247,7 @@ XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
         run = Trim(run);
     }
     AssignBytes(node.m_value, run);
-    if (scan.firstNoted) {   // an "&" is never trimmed away
+    if (scan.firstNoted) {  // an "&" is never trimmed away
         xmltext::RewriteInPlace<true, false>(node.m_value, static_cast<size_t>(scan.firstNoted - run.data()));
     }
     return true;
@@ -266,7 +267,7 @@ XML_NODE_STEP bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
         !xmlscan::SameBytes(tag + 2, name.data(), name.size()) || !EndTagKeepsName(name)) {
         return false;
     }
-    node.m_current.Advance(length, 0, 0);   // names hold no line feed
+    node.m_current.Advance(length, 0, 0);  // names hold no line feed
     node.m_closed = true;
     return true;
 }
@@ -280,8 +281,8 @@ XML_NODE_STEP bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& ite
     if (comment || HoldsAt(at + 1, "![CDATA[")) {
         const bool found = ReadUntil(node, comment ? kCommentEnd : kCDataEnd, item);
         const char* itemEnd = item.data() + item.size();
-        facts.firstBlank = static_cast<size_t>(xmlscan::FindFirst<' ', '\t', '\r', '\n'>(item.data(), itemEnd, m_end) -
-                                               item.data());
+        facts.firstBlank =
+            static_cast<size_t>(xmlscan::FindFirst<' ', '\t', '\r', '\n'>(item.data(), itemEnd, m_end) - item.data());
         facts.hasEquals = item.find('=') != std::string_view::npos;
         return found;
     }
@@ -322,7 +323,8 @@ bool CXMLParser::HoldsAt(uint64_t offset, std::string_view bytes) const {
 
 // Sets kind, name, value and attributes from the item text; m_selfClosed says whether the tag
 // closes itself. False when the tag cannot be analysed.
-XML_NODE_STEP bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts, bool& valueWritten) {
+XML_NODE_STEP bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts,
+                                          bool& valueWritten) {
     if (item.size() > kCDataStart.size() && StartsWith(item, kCDataStart)) {
         node.m_selfClosed = true;
         valueWritten = true;
@@ -346,7 +348,7 @@ XML_NODE_STEP bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view it
             node.m_selfClosed = true;
             name.remove_suffix(1);
         }
-        rest = item;   // the name is stored below, once its kind is known
+        rest = item;  // the name is stored below, once its kind is known
     } else {
         name = item.substr(0, blank);
         if (!name.empty() && name.front() == '<') {
@@ -370,7 +372,7 @@ XML_NODE_STEP bool CXMLParser::AnalyseTag(CXMLElement& node, std::string_view it
 }
 
 XML_NODE_STEP bool CXMLParser::AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest,
-                                          bool hasAttributes) {
+                                                        bool hasAttributes) {
     AssignBytes(node.m_name, name);
     if (rest.size() > 1 && rest[rest.size() - 2] == '/') {
         node.m_selfClosed = true;
@@ -384,9 +386,8 @@ XML_NODE_STEP bool CXMLParser::AnalyseNameAndAttributes(CXMLElement& node, std::
 // Tags whose name begins with "!": comments, malformed section starts and declarations. A tag
 // without blanks is named by its whole text: comments keep that name, and so does the error
 // record of a tag that fails here.
-bool CXMLParser::AnalyseBangTag(CXMLElement& node, std::string_view item, std::string_view name,
-                                std::string_view rest, bool namedByWholeTag, bool hasAttributes,
-                                bool& valueWritten) {
+bool CXMLParser::AnalyseBangTag(CXMLElement& node, std::string_view item, std::string_view name, std::string_view rest,
+                                bool namedByWholeTag, bool hasAttributes, bool& valueWritten) {
     if (namedByWholeTag) {
         AssignBytes(node.m_name, name);
     } else {
@@ -486,7 +487,8 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
 
 // Stores the attribute with its entities decoded and its line breaks and tabs normalised, from
 // index `special` (its first "&", carriage return, line feed or tab; npos: none) on.
-XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, size_t special) {
+XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value,
+                                              size_t special) {
     CXMLAttribute* slot = node.NextAttributeSlot();
     if (!slot) {
         return false;
@@ -503,7 +505,7 @@ XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_vie
 // "]]>" inside the section and the section goes on in the text.
 bool CXMLParser::ReadCData(CXMLElement& node, std::string_view item) {
     node.m_kind = XML_KIND_CDATA;
-    AssignBytes(node.m_name, kCDataStart.substr(2));   // "[CDATA["
+    AssignBytes(node.m_name, kCDataStart.substr(2));  // "[CDATA["
     std::string& value = node.m_value;
     value.clear();
     if (item.size() < kCDataStart.size() + kCDataEnd.size()) {

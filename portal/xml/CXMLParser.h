@@ -50,15 +50,14 @@ private:
     bool AnalyseTag(CXMLElement& node, std::string_view item, const ItemFacts& facts, bool& valueWritten);
     bool AnalyseBangTag(CXMLElement& node, std::string_view item, std::string_view name, std::string_view rest,
                         bool namedByWholeTag, bool hasAttributes, bool& valueWritten);
-    bool AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest,
-                                  bool hasAttributes);
+    bool AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest, bool hasAttributes);
     bool ReadAttributes(CXMLElement& node, std::string_view rest);
     bool StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, size_t special);
     bool ReadCData(CXMLElement& node, std::string_view item);
     bool HoldsAt(uint64_t offset, std::string_view bytes) const;
 
-    std::string m_copy;             // the text, when the source does not hold it in one block
-    const char* m_text = nullptr;   // the whole text in one block
-    const char* m_end = nullptr;    // m_text + m_length
+    std::string m_copy;            // the text, when the source does not hold it in one block
+    const char* m_text = nullptr;  // the whole text in one block
+    const char* m_end = nullptr;   // m_text + m_length
     uint32_t m_length = 0;
 };

@@ -16,7 +16,7 @@ namespace {
 struct FreshCase {
     uint32_t flags;
     std::string text;
-    std::string tree;      // DumpXMLTree of the root, "failed: " in front when Parse fails
+    std::string tree;  // DumpXMLTree of the root, "failed: " in front when Parse fails
 };
 
 std::string ParseIntoNewDocument(const FreshCase& c) {
