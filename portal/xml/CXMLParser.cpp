@@ -58,6 +58,21 @@ size_t FirstRewritable(const char* p, const char* end) {
     return found == end ? std::string_view::npos : static_cast<size_t>(found - p);
 }
 
+// Copies a position one field at a time. Positions are written field by field as bytes are
+// passed; one wide load of fields just stored cannot be served from the pending stores and waits
+// for the cache, at every node. The empty asm keeps the compiler from merging the loads.
+void CopyPosition(XMLPosition& to, const XMLPosition& from) {
+    uint32_t offset = from.offset;
+    int32_t column = from.column;
+    int32_t line = from.line;
+#if defined(__GNUC__)
+    __asm__("" : "+r"(offset), "+r"(column), "+r"(line));
+#endif
+    to.offset = offset;
+    to.column = column;
+    to.line = line;
+}
+
 }  // namespace
 
 CXMLParser::CXMLParser(const CXMLSource& source) : m_length(source.GetLength()) {
@@ -113,8 +128,8 @@ XML_NODE_STEP bool CXMLParser::ParseNodeInto(CXMLElement& node, const XMLPositio
         node.ReportError(kUnknownKind);
         return false;
     }
-    node.m_start = start;
-    node.m_current = start;
+    CopyPosition(node.m_start, start);
+    CopyPosition(node.m_current, start);
     if (node.m_kind == XML_KIND_TEXT) {
         node.m_name.clear();
         ParseText(node);
@@ -178,7 +193,7 @@ XML_NODE_STEP bool CXMLParser::ParseChild(CXMLElement& node, int depth) {
         node.RemoveChild(child);
         return false;
     }
-    node.m_current = child->m_current;
+    CopyPosition(node.m_current, child->m_current);
     const std::string& name = child->m_name;
     if (name.empty() || name[0] != '/') {
         return true;
