@@ -12,9 +12,13 @@
 
 namespace xmltext {
 
-// White space as the C library classes it: what trimming removes.
+// White space as the C library classes it: what trimming removes. One bit test: trimming runs
+// at both ends of every name and text value.
 inline bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    const unsigned char byte = static_cast<unsigned char>(c);
+    constexpr uint64_t kSpaces =
+        (1ull << ' ') | (1ull << '\t') | (1ull << '\n') | (1ull << '\v') | (1ull << '\f') | (1ull << '\r');
+    return byte < 64 && ((kSpaces >> byte) & 1);
 }
 
 // The bytes that keep a text run "whitespace only": space, tab, carriage return, line feed, NUL.
