@@ -156,11 +156,12 @@ bool CXMLElement::AddAttribute(std::string_view name, std::string_view value) {
         return false;
     }
     xmltext::AssignBytes(slot->m_name, ownName);
-    xmltext::AssignBytes(slot->m_value, ownValue);
     const char* end = ownValue.data() + ownValue.size();
     const char* special = xmlscan::FindFirst<'\r', '\n', '\t'>(ownValue.data(), end, end);
-    if (special != end) {
-        xmltext::RewriteInPlace<false, true>(slot->m_value, static_cast<size_t>(special - ownValue.data()));
+    if (special == end) {
+        xmltext::AssignBytes(slot->m_value, ownValue);
+    } else {
+        xmltext::AssignRewritten<false, true>(slot->m_value, ownValue, static_cast<size_t>(special - ownValue.data()));
     }
     return CommitAttribute(*slot);
 }

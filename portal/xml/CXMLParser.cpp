@@ -247,9 +247,10 @@ XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
     if (scan.stop != m_end) {
         run = Trim(run);
     }
-    AssignBytes(node.m_value, run);
     if (scan.firstNoted) {  // an "&" is never trimmed away
-        xmltext::RewriteInPlace<true, false>(node.m_value, static_cast<size_t>(scan.firstNoted - run.data()));
+        xmltext::AssignRewritten<true, false>(node.m_value, run, static_cast<size_t>(scan.firstNoted - run.data()));
+    } else {
+        AssignBytes(node.m_value, run);
     }
     return true;
 }
@@ -495,9 +496,10 @@ XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_vie
         return false;
     }
     AssignBytes(slot->m_name, name);
-    AssignBytes(slot->m_value, value);
-    if (special != std::string_view::npos) {
-        xmltext::RewriteInPlace<true, true>(slot->m_value, special);
+    if (special == std::string_view::npos) {
+        AssignBytes(slot->m_value, value);
+    } else {
+        xmltext::AssignRewritten<true, true>(slot->m_value, value, special);
     }
     return node.CommitAttribute(*slot);
 }

@@ -124,43 +124,43 @@ inline const char* FindRewritable(const char* read, const char* end) {
                   : xmlscan::FindFirst<'\r', '\n', '\t'>(read, end, end);
 }
 
-// Rewrites text in place from index `from` (the first byte that may change) on. With Decode,
-// "&amp;", "&gt;", "&lt;" and "&quot;" become the byte they name, in one pass from left to right:
-// what a replacement produced is not looked at again, and every other "&" stays. With
-// Normalise, a carriage return/line feed pair becomes one space and each remaining carriage
-// return, line feed and tab one space. Doing both in one pass gives the bytes of decoding first
-// and normalising after: entities neither hold nor produce those bytes. The text only shrinks.
+// Stores text into out (a buffer that does not hold text's bytes) rewritten from index `from`
+// (the first byte that may change) on, in one pass. With Decode, "&amp;", "&gt;", "&lt;" and
+// "&quot;" become the byte they name, from left to right: what a replacement produced is not
+// looked at again, and every other "&" stays. With Normalise, a carriage return/line feed pair
+// becomes one space and each remaining carriage return, line feed and tab one space. Doing both
+// in one pass gives the bytes of decoding first and normalising after: entities neither hold nor
+// produce those bytes. The result is never longer than text.
 template <bool Decode, bool Normalise>
-void RewriteInPlace(std::string& text, size_t from) {
-    char* const data = &text[0];
-    const char* const end = data + text.size();
-    const char* read = data + from;
+void AssignRewritten(std::string& out, std::string_view text, size_t from) {
+    if (out.size() < text.size()) {
+        out.resize(text.size());
+    }
+    char* const data = &out[0];
+    CopyBytes(data, text.data(), from);
     char* write = data + from;
+    const char* read = text.data() + from;
+    const char* const end = text.data() + text.size();
     for (;;) {
         const char* special = FindRewritable<Decode, Normalise>(read, end);
         const size_t plain = static_cast<size_t>(special - read);
-        if (write != read) {
-            std::memmove(write, read, plain);
-        }
+        CopyBytes(write, read, plain);
         write += plain;
         read = special;
         if (read == end) {
             break;
         }
-        // Read before writing: write may stand on read.
-        const char c = *read;
-        if (Decode && c == '&') {
+        if (Decode && *read == '&') {
             char byte = 0;
             const size_t entity = EntityAt(read, end, byte);
             *write++ = entity ? byte : '&';
             read += entity ? entity : 1;
         } else {
-            const size_t consumed = (c == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
             *write++ = ' ';
-            read += consumed;
+            read += (*read == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
         }
     }
-    text.erase(static_cast<size_t>(write - data));
+    out.erase(static_cast<size_t>(write - data));
 }
 
 }  // namespace xmltext
