@@ -144,7 +144,7 @@ const AttributeNode* AttributeTree::find(const char* path) const {
         if (current->kind() != NodeKind::Branch)
             throw NodeNotFoundException();
         const Children& children = static_cast<const AttributeTree*>(current)->children_;
-        auto it = children.find(token);
+        auto it = children.lookup(token);
         if (it == children.end())
             throw NodeNotFoundException();
         current = it->second.get();
@@ -237,22 +237,24 @@ AttributeNode* AttributeTree::putOwned(const char* path, std::unique_ptr<Attribu
     AttributeTree* current = this;
     std::string_view following;
     while (tokens.next(following)) {
-        auto it = current->children_.lower_bound(token);
-        if (it == current->children_.end() || it->first != token) {
-            it = current->children_.emplaceAt(it, token, std::make_unique<AttributeTree>());
-        } else if (it->second->kind() != NodeKind::Branch) {
-            it->second = std::make_unique<AttributeTree>();
-        }
-        current = static_cast<AttributeTree*>(it->second.get());
+        current = current->branchOnPath(token);
         token = following;
     }
     if (!node) {
         current->children_.erase(token);
         return nullptr;
     }
-    AttributeNode* stored = node.get();
-    current->children_.insertOrAssign(token, std::move(node));
-    return stored;
+    return current->children_.insertOrAssign(token, std::move(node));
+}
+
+// The child branch of that name, made when there is none and put in place of a leaf.
+AttributeTree* AttributeTree::branchOnPath(std::string_view name) {
+    const auto it = children_.lookup(name);
+    if (it == children_.end())
+        return static_cast<AttributeTree*>(children_.insertNew(name, std::make_unique<AttributeTree>()));
+    if (it->second->kind() != NodeKind::Branch)
+        it->second = std::make_unique<AttributeTree>();
+    return static_cast<AttributeTree*>(it->second.get());
 }
 
 void AttributeTree::assign(const AttributeTree& other) {
@@ -306,9 +308,7 @@ AttributeNode* AttributeTree::adopt(std::string name, std::unique_ptr<AttributeN
         children_.erase(name);
         return nullptr;
     }
-    AttributeNode* stored = node.get();
-    children_.insertOrAssign(std::move(name), std::move(node));
-    return stored;
+    return children_.insertOrAssign(std::move(name), std::move(node));
 }
 
 std::unique_ptr<AttributeNode> AttributeTree::exchange(std::string_view name, std::unique_ptr<AttributeNode> node) {

@@ -4,12 +4,16 @@
 // any of '.', '{' and '}' (data.props, data{props} and {data}{props} all name "props" under
 // "data"); a path without tokens (null, "", only delimiters) is the branch itself.
 //
+// A branch that had names stored out of order puts them in order at its next walk (iteration,
+// accept, a copy), so a tree is changed and walked by one thread at a time.
+//
 // Pointers returned into the tree stay valid until that node, or a branch above it, is replaced
 // or removed. Storing a node always stores a deep copy; the caller keeps what it passed.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/AttributeChildren.h"
 #include "common/AttributeNode.h"
@@ -98,7 +102,8 @@ public:
     const Children& children() const { return children_; }
     // Stores node under exactly this name (no path splitting, no copy), replacing any child of
     // that name, and returns the stored pointer. Appending names in ascending order costs O(1)
-    // each. A null node removes the child of that name and returns null.
+    // each, storing them in any other order O(log n) amortised. A null node removes the child
+    // of that name and returns null.
     AttributeNode* adopt(std::string name, std::unique_ptr<AttributeNode> node);
     // Stores node under exactly this name as adopt does and hands back the child it replaces
     // (null when there was none); a null node takes that child out and stores nothing.
@@ -113,6 +118,8 @@ private:
     // The tree format's reader appends children as they arrive and restores their order when
     // a branch is complete (FastTreeStreamer::readTree).
     friend class FastTreeStreamer;
+
+    AttributeTree* branchOnPath(std::string_view name);
 
     Children children_;
 };

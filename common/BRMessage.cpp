@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ByteCoding.h"
+
 namespace {
 constexpr std::string_view HeaderName = "header";
 constexpr std::string_view DataName = "data";
@@ -87,24 +89,21 @@ AttributeNode* storeText(AttributeTree& header, AttributeNode* existing, std::st
 
 // --- The header document of the five values, composed at once ---------------------------
 
-unsigned char* put16(unsigned char* at, std::uint32_t value) {
-  at[0] = static_cast<unsigned char>(value >> 8);
-  at[1] = static_cast<unsigned char>(value);
-  return at + 2;
+using coding::put16;
+
+unsigned char* putCounted(unsigned char* at, std::string_view bytes) {
+  return coding::putCounted(at, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
-unsigned char* putBytes(unsigned char* at, std::string_view bytes) {
-  std::memcpy(at, bytes.data(), bytes.size());
-  return at + bytes.size();
-}
+unsigned char* putCode(unsigned char* at, WireCode code) { return put16(at, static_cast<std::uint16_t>(code)); }
 
 // An entry's code and name; its value follows.
 unsigned char* putEntryStart(unsigned char* at, WireCode code, std::string_view name) {
-  return putBytes(put16(put16(at, static_cast<std::uint16_t>(code)), static_cast<std::uint32_t>(name.size())), name);
+  return putCounted(putCode(at, code), name);
 }
 
 // The flag (isSet 0) and the empty tag that end each value entry.
-unsigned char* putUnsetUntagged(unsigned char* at) { return put16(put16(at, 0), 0); }
+unsigned char* putUnsetUntagged(unsigned char* at) { return putCounted(put16(at, 0), std::string_view()); }
 
 constexpr std::size_t EntryOverhead = 2 + 2 + 4;  // code, name length, flag, tag length
 constexpr std::size_t textEntrySize(std::string_view name) { return EntryOverhead + name.size() + 2; }
@@ -117,7 +116,7 @@ constexpr std::size_t integerEntrySize(std::string_view name) { return EntryOver
 bool composeHeaderDocument(CMemoryStream& out, const HeaderValues& leaves) {
   const std::string& agent = static_cast<const TextAttribute&>(*leaves[0]).text();
   const std::string& descriptor = static_cast<const TextAttribute&>(*leaves[4]).text();
-  if (agent.size() >= 0xFFFF || descriptor.size() >= 0xFFFF) return false;
+  if (agent.size() >= coding::LongStringMark || descriptor.size() >= coding::LongStringMark) return false;
   const std::string_view tag = FastTreeStreamer::FormatTag;
   const std::size_t size = 2 + tag.size() + 4 + textEntrySize(HeaderValueNames[0]) + agent.size() +
                            integerEntrySize(HeaderValueNames[1]) + integerEntrySize(HeaderValueNames[2]) +
@@ -126,21 +125,21 @@ bool composeHeaderDocument(CMemoryStream& out, const HeaderValues& leaves) {
   out.reserve(out.size() + size);
   unsigned char* at = out.windowRoom(size);
   if (at == nullptr) return false;
-  at = putBytes(put16(at, static_cast<std::uint32_t>(tag.size())), tag);
-  at = put16(put16(at, static_cast<std::uint16_t>(WireCode::BeginBranch)), 0);
+  at = putCounted(at, tag);
+  at = putCounted(putCode(at, WireCode::BeginBranch), std::string_view());
   for (std::size_t i = 0; i < leaves.size(); ++i) {
     if (leaves[i]->kind() == NodeKind::Text) {
       const std::string& text = static_cast<const TextAttribute&>(*leaves[i]).text();
       at = putEntryStart(at, WireCode::TextEntry, HeaderValueNames[i]);
-      at = putBytes(put16(at, static_cast<std::uint32_t>(text.size())), text);
+      at = putCounted(at, text);
     } else {
       const auto value = static_cast<std::uint32_t>(static_cast<const IntegerAttribute&>(*leaves[i]).value());
-      at = put16(put16(putEntryStart(at, WireCode::IntegerEntry, HeaderValueNames[i]), value >> 16), value & 0xFFFF);
+      at = coding::put32(putEntryStart(at, WireCode::IntegerEntry, HeaderValueNames[i]), value);
     }
     at = putUnsetUntagged(at);
   }
-  at = put16(put16(at, static_cast<std::uint16_t>(WireCode::EndBranch)), 0);
-  out.commit(put16(at, static_cast<std::uint16_t>(WireCode::EndOfTree)));
+  at = putCounted(putCode(at, WireCode::EndBranch), std::string_view());
+  out.commit(putCode(at, WireCode::EndOfTree));
   return true;
 }
 

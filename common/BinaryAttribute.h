@@ -26,6 +26,9 @@ public:
     unsigned char* allocate(std::uint32_t length);
 
 private:
+    // The tree format's reader hands over a buffer it filled as the bytes arrived.
+    friend class FastTreeStreamer;
+
     std::uint32_t length_ = 0;
     std::unique_ptr<unsigned char[]> bytes_;
 };

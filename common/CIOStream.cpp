@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/Sockets.h"
+#include "common/ByteCoding.h"
 
 CIOStream::~CIOStream() = default;
 
@@ -15,11 +15,7 @@ void CIOStream::writeStringInParts(const char* text, std::uint32_t length) {
     writeU16(0);
     return;
   }
-  if (length >= 0xFFFF) {
-    writeU16(0xFFFF);
-    writeU32(length);
-  } else {
-    writeU16(static_cast<std::uint16_t>(length));
-  }
+  unsigned char field[6];
+  writeAll(field, static_cast<std::uint32_t>(coding::putCountedLength(field, length) - field));
   writeAll(text, length);
 }

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/ByteCoding.h"
 #include "common/CInputStream.h"
-#include "platform/Sockets.h"
 
 class CIOStream : public CInputStream {
  public:
@@ -20,12 +20,9 @@ class CIOStream : public CInputStream {
   // length bytes of text. A short string that fits the write window goes
   // straight into it.
   void writeString(const char* text, std::uint32_t length) {
-    if (text != nullptr && length != 0 && length < 0xFFFF &&
-        static_cast<std::size_t>(writeLimit_ - writeCursor_) >= std::size_t{length} + 2) {
-      writeCursor_[0] = static_cast<unsigned char>(length >> 8);
-      writeCursor_[1] = static_cast<unsigned char>(length);
-      std::memcpy(writeCursor_ + 2, text, length);
-      writeCursor_ += length + 2;
+    if (text != nullptr && length != 0 && length < coding::LongStringMark &&
+        static_cast<std::size_t>(writeLimit_ - writeCursor_) >= coding::countedSize(length)) {
+      writeCursor_ = coding::putCounted(writeCursor_, text, length);
       return;
     }
     writeStringInParts(text, length);
@@ -33,12 +30,12 @@ class CIOStream : public CInputStream {
 
   // Fixed-width numbers in network order, each one write.
   void writeU16(std::uint16_t value) {
-    const std::uint16_t wire = platform::hostToNetwork16(value);
-    writeAll(&wire, sizeof wire);
+    unsigned char wire[2];
+    writeAll(wire, static_cast<std::uint32_t>(coding::put16(wire, value) - wire));
   }
   void writeU32(std::uint32_t value) {
-    const std::uint32_t wire = platform::hostToNetwork32(value);
-    writeAll(&wire, sizeof wire);
+    unsigned char wire[4];
+    writeAll(wire, static_cast<std::uint32_t>(coding::put32(wire, value) - wire));
   }
   // write without the out parameter.
   void writeAll(const void* buffer, std::uint32_t count) {

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "common/CBRWebIOStreamException.h"
-#include "platform/Sockets.h"
 
 CInputStream::~CInputStream() = default;
 
@@ -27,30 +26,13 @@ void CInputStream::readFullySlowly(void* buffer, std::uint32_t count) {
   }
 }
 
-void CInputStream::readGrowing(std::string& target, std::uint32_t length) {
-  target.clear();
-  std::uint32_t done = 0;
-  try {
-    while (done < length) {
-      const std::uint64_t next = std::max<std::uint64_t>(FirstChunk, std::uint64_t{done} * 2);
-      const auto size = static_cast<std::uint32_t>(std::min<std::uint64_t>(length, next));
-      target.resize(size);
-      readFully(&target[done], size - done);
-      done = size;
-    }
-  } catch (...) {
-    target.clear();  // a string is assigned whole or not at all
-    throw;
-  }
-}
-
 // The target itself is the reusable buffer: its capacity grows to the longest
 // string read into it and is kept by clear/resize.
 void CInputStream::readString(std::string& target) {
   std::uint32_t length = readU16();
   target.clear();
   if (length == 0) return;
-  if (length == 0xFFFF) length = readU32();
+  if (length == coding::LongStringMark) length = readU32();
   if (length > MaxStringLength) {
     throw CBRWebIOStreamException(TransportBadTreeFormat, 0, SourceFastTreeStreamer, LineLengthTooLarge);
   }
@@ -62,7 +44,35 @@ void CInputStream::readString(std::string& target) {
     windowBegin_ += length;
     return;
   }
-  readGrowing(target, length);
+  try {
+    for (std::uint32_t have = 0; have < length;) {
+      const std::uint32_t size = grownSize(have, length);
+      target.resize(size);
+      readFully(&target[have], size - have);
+      have = size;
+    }
+  } catch (...) {
+    target.clear();  // a string is assigned whole or not at all
+    throw;
+  }
   const void* nul = std::memchr(target.data(), '\0', length);
   if (nul != nullptr) target.resize(static_cast<const char*>(nul) - target.data());
+}
+
+std::uint32_t CInputStream::grownSize(std::uint32_t have, std::uint32_t count) {
+  const std::uint32_t doubled = have < FirstGrowth ? FirstGrowth : have * 2;  // have <= MaxStringLength
+  return std::min(doubled, count);
+}
+
+std::unique_ptr<unsigned char[]> CInputStream::readGrowing(std::uint32_t count) {
+  std::unique_ptr<unsigned char[]> buffer;
+  for (std::uint32_t have = 0; have < count;) {
+    const std::uint32_t size = grownSize(have, count);
+    std::unique_ptr<unsigned char[]> grown(new unsigned char[size]);
+    if (have != 0) std::memcpy(grown.get(), buffer.get(), have);
+    buffer = std::move(grown);
+    readFully(buffer.get() + have, size - have);
+    have = size;
+  }
+  return buffer;
 }

@@ -5,15 +5,15 @@
 // Counted strings (the string form of the tree format): a u16 length n in
 // network order, or FF FF and then a u32 length for n >= 65535, then n bytes.
 // readString refuses a length above MaxStringLength with the tree format's
-// 1074 failure before anything is allocated; a long string's memory grows as
-// its bytes arrive, so a length announced but not sent takes none.
+// 1074 failure before anything is allocated.
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/Sockets.h"
+#include "common/ByteCoding.h"
 
 class CInputStream {
  public:
@@ -21,6 +21,8 @@ class CInputStream {
   static constexpr std::uint32_t MaxStringLength = 64u * 1024u * 1024u;
   // Source line recorded when a length read from the wire is past the bound.
   static constexpr int LineLengthTooLarge = 160;
+  // A value read past the window gets a buffer of this many bytes first.
+  static constexpr std::uint32_t FirstGrowth = 64u * 1024u;
 
   CInputStream() = default;
   virtual ~CInputStream();
@@ -44,13 +46,13 @@ class CInputStream {
   }
   // One counted string; target ends at the first NUL among the bytes read,
   // and the stream is positioned behind all of them. A read that fails after
-  // the length leaves target empty.
+  // the length leaves target empty. Bytes not yet in the window are read into
+  // a buffer that grows as they arrive, so the memory a string takes follows
+  // the bytes received, not the length announced.
   void readString(std::string& target);
-  // Exactly length bytes into target (replacing what it held), which grows with
-  // the bytes as they arrive: to FirstChunk, then doubling up to length. A read
-  // that fails leaves target empty.
-  void readGrowing(std::string& target, std::uint32_t length);
-  static constexpr std::uint32_t FirstChunk = 64u * 1024u;
+  // Exactly count bytes into a new buffer that grows as they arrive, from
+  // FirstGrowth bytes, doubling, up to count. REQUIRES: count <= MaxStringLength.
+  std::unique_ptr<unsigned char[]> readGrowing(std::uint32_t count);
 
   // The next counted string when it lies whole in the read window and is
   // shorter than 65535 bytes: its bytes as they are on the wire (a NUL among
@@ -59,8 +61,8 @@ class CInputStream {
   bool peekString(std::string_view& bytes, std::uint32_t& wireSize) const {
     const std::size_t available = static_cast<std::size_t>(windowEnd_ - windowBegin_);
     if (available < 2) return false;
-    const std::uint32_t length = (std::uint32_t{windowBegin_[0]} << 8) | windowBegin_[1];
-    if (length == 0xFFFF || available - 2 < length) return false;
+    const std::uint32_t length = coding::get16(windowBegin_);
+    if (length == coding::LongStringMark || available - 2 < length) return false;
     bytes = std::string_view(reinterpret_cast<const char*>(windowBegin_ + 2), length);
     wireSize = length + 2;
     return true;
@@ -77,14 +79,14 @@ class CInputStream {
 
   // Fixed-width numbers in network order, each one readFully.
   std::uint16_t readU16() {
-    std::uint16_t value;
-    readFully(&value, sizeof value);
-    return platform::networkToHost16(value);
+    unsigned char wire[2];
+    readFully(wire, sizeof wire);
+    return coding::get16(wire);
   }
   std::uint32_t readU32() {
-    std::uint32_t value;
-    readFully(&value, sizeof value);
-    return platform::networkToHost32(value);
+    unsigned char wire[4];
+    readFully(wire, sizeof wire);
+    return coding::get32(wire);
   }
 
  protected:
@@ -101,4 +103,6 @@ class CInputStream {
 
  private:
   void readFullySlowly(void* buffer, std::uint32_t count);
+  // The size a growing buffer that holds have of count bytes takes next.
+  static std::uint32_t grownSize(std::uint32_t have, std::uint32_t count);
 };

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "common/ByteCoding.h"
 #include "common/CBRWebIOStreamException.h"
 
 // The small helpers of the per-entry paths are inlined whatever the compiler's estimate: a
@@ -85,42 +86,50 @@ FastTreeStreamer::~FastTreeStreamer() = default;
 
 // --- Writing -------------------------------------------------------------------------------
 
-void FastTreeStreamer::writeTree(CIOStream& stream, AttributeTree& tree, const char* name, int depth,
-                                 int selective) {
-  stream_ = &stream;
-  selective_ = selective;
-  stream.writeString(FormatTag, FormatTagLength);
-  writeBranch(tree, name, name ? static_cast<std::uint32_t>(std::strlen(name)) : 0, depth);
-  writeCode(WireCode::EndOfTree);
+namespace {
+using coding::countedSize;
+using coding::get16;
+using coding::get32;
+using coding::LongStringMark;
+using coding::put16;
+using coding::put32;
+
+// A counted string; its bytes are copied without a call when they are few.
+// REQUIRES: room for countedSize(length) bytes at at.
+BRINDLE_HOT_INLINE unsigned char* putString(unsigned char* at, const char* bytes, std::uint32_t length) {
+  at = coding::putCountedLength(at, length);
+  copyBytes(at, bytes, length);
+  return at + length;
 }
 
-// What accept would drive the visitor events below to write, walked directly: the names'
-// lengths are known, and no event is a virtual call. Branches recurse as accept does.
-void FastTreeStreamer::writeBranch(AttributeTree& branch, const char* name, std::uint32_t nameLength, int depth) {
-  writeCode(WireCode::BeginBranch);
-  stream_->writeString(name, nameLength);
-  if (depth > 0 || depth == -1) {
-    for (const auto& [childName, child] : branch.children_) {
-      switch (child->kind()) {
-        case NodeKind::Text:
-          if (!skipped(*child)) writeTextEntry(WireName(childName), static_cast<const TextAttribute&>(*child));
-          break;
-        case NodeKind::Integer:
-          if (!skipped(*child)) writeIntegerEntry(WireName(childName), static_cast<const IntegerAttribute&>(*child));
-          break;
-        case NodeKind::Binary:
-          writeBinaryEntry(WireName(childName), static_cast<const BinaryAttribute&>(*child));
-          break;
-        default:
-          break;
-      }
-    }
-    for (const auto& [childName, child] : branch.children_) {
-      if (child->kind() == NodeKind::Branch)
-        writeBranch(static_cast<AttributeTree&>(*child), childName.data(), wireLength(childName), childDepth(depth));
-    }
+unsigned char* putCode(unsigned char* at, WireCode code) { return put16(at, static_cast<std::uint16_t>(code)); }
+
+constexpr std::size_t CodeSize = 2;
+constexpr std::size_t FlagSize = 2;
+// The scratch buffer of an entry composed outside a stream's window keeps its memory up to this.
+constexpr std::size_t KeptEntryCapacity = 64 * 1024;
+}  // namespace
+
+// Composes an entry of size bytes with compose(at), which returns the end of what it put:
+// straight into the stream's write window when it has room (an in-memory stream mostly has),
+// else in a scratch buffer that goes to the stream in one write.
+template <typename Compose>
+BRINDLE_HOT_INLINE void FastTreeStreamer::putEntry(std::size_t size, Compose compose) {
+  if (unsigned char* at = stream_->windowRoom(size)) {
+    stream_->commit(compose(at));
+    return;
   }
-  endNode(name, &branch);
+  if (entry_.size() < size) entry_.resize(size);
+  const unsigned char* end = compose(entry_.data());
+  stream_->writeAll(entry_.data(), static_cast<std::uint32_t>(end - entry_.data()));
+  if (entry_.capacity() > KeptEntryCapacity) std::vector<unsigned char>().swap(entry_);
+}
+
+void FastTreeStreamer::writeTree(CIOStream& stream, AttributeTree& tree, const char* name, int depth,
+                                 int selective) {
+  startDocument(stream, selective);
+  writeBranch(tree, WireName(name), depth);
+  putEntry(CodeSize, [](unsigned char* at) { return putCode(at, WireCode::EndOfTree); });
 }
 
 void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const char* name, int depth,
@@ -130,50 +139,50 @@ void FastTreeStreamer::writeNode(CIOStream& stream, AttributeNode& node, const c
     return;
   }
   if (node.kind() == NodeKind::PlainInteger) failFormat(LineNoWireForm);
+  startDocument(stream, selective);
+  writeLeaf(WireName(""), node, true);
+}
+
+void FastTreeStreamer::startDocument(CIOStream& stream, int selective) {
   stream_ = &stream;
   selective_ = selective;
-  stream.writeString(FormatTag, FormatTagLength);
-  switch (node.kind()) {
-    case NodeKind::Integer:
-      writeIntegerEntry(WireName(""), static_cast<IntegerAttribute&>(node));
-      break;
+  putEntry(countedSize(FormatTagLength), [](unsigned char* at) { return putString(at, FormatTag, FormatTagLength); });
+}
+
+// A branch's leaves, then its sub-branches, each group in name order (as accept visits them).
+void FastTreeStreamer::writeBranch(AttributeTree& branch, WireName name, int depth) {
+  putEntry(CodeSize + countedSize(name.length),
+           [name](unsigned char* at) { return putString(putCode(at, WireCode::BeginBranch), name.bytes, name.length); });
+  if (depth > 0 || depth == -1) {
+    for (const auto& [childName, child] : branch.children_)
+      if (child->kind() != NodeKind::Branch) writeLeaf(WireName(childName), *child, false);
+    for (const auto& [childName, child] : branch.children_)
+      if (child->kind() == NodeKind::Branch)
+        writeBranch(static_cast<AttributeTree&>(*child), WireName(childName), childDepth(depth));
+  }
+  // The name is always written empty.
+  putEntry(CodeSize + countedSize(0),
+           [](unsigned char* at) { return putString(putCode(at, WireCode::EndBranch), nullptr, 0); });
+}
+
+// The entry of a text, integer or binary leaf; PlainInteger leaves have none. In selective
+// mode a text or integer leaf whose isSet is 0 is left out, unless always.
+void FastTreeStreamer::writeLeaf(WireName name, const AttributeNode& leaf, bool always) {
+  const bool leftOut = !always && selective_ != 0 && leaf.isSet() == 0;
+  switch (leaf.kind()) {
     case NodeKind::Text:
-      writeTextEntry(WireName(""), static_cast<TextAttribute&>(node));
+      if (!leftOut) writeTextEntry(name, static_cast<const TextAttribute&>(leaf));
+      break;
+    case NodeKind::Integer:
+      if (!leftOut) writeIntegerEntry(name, static_cast<const IntegerAttribute&>(leaf));
+      break;
+    case NodeKind::Binary:
+      writeBinaryEntry(name, static_cast<const BinaryAttribute&>(leaf));
       break;
     default:
-      writeBinaryEntry(WireName(""), static_cast<BinaryAttribute&>(node));
       break;
   }
 }
-
-int FastTreeStreamer::beginNode(const char* name, AttributeTree*) {
-  writeCode(WireCode::BeginBranch);
-  writeName(WireName(name));
-  return 1;
-}
-
-int FastTreeStreamer::endNode(const char*, AttributeTree*) {
-  writeCode(WireCode::EndBranch);
-  stream_->writeU16(0);  // the name is always written empty
-  return 1;
-}
-
-int FastTreeStreamer::integer(const char* name, IntegerAttribute* leaf) {
-  if (!skipped(*leaf)) writeIntegerEntry(WireName(name), *leaf);
-  return 1;
-}
-
-int FastTreeStreamer::text(const char* name, TextAttribute* leaf) {
-  if (!skipped(*leaf)) writeTextEntry(WireName(name), *leaf);
-  return 1;
-}
-
-int FastTreeStreamer::binary(const char* name, BinaryAttribute* leaf) {
-  writeBinaryEntry(WireName(name), *leaf);
-  return 1;
-}
-
-void FastTreeStreamer::writeCode(WireCode code) { stream_->writeU16(static_cast<std::uint16_t>(code)); }
 
 FastTreeStreamer::WireName::WireName(const char* name)
     : bytes(name), length(name ? static_cast<std::uint32_t>(std::strlen(name)) : 0) {}
@@ -181,80 +190,41 @@ FastTreeStreamer::WireName::WireName(const char* name)
 BRINDLE_HOT_INLINE FastTreeStreamer::WireName::WireName(const std::string& name)
     : bytes(name.data()), length(wireLength(name)) {}
 
-void FastTreeStreamer::writeName(WireName name) { stream_->writeString(name.bytes, name.length); }
-
-void FastTreeStreamer::writeTag(const AttributeNode& leaf) { stream_->writeString(leaf.tag_.data(), tagLength(leaf)); }
-
-namespace {
-// Big-endian numbers and short counted strings put straight into a window's room.
-unsigned char* put16(unsigned char* at, std::uint32_t value) {
-  at[0] = static_cast<unsigned char>(value >> 8);
-  at[1] = static_cast<unsigned char>(value);
-  return at + 2;
+BRINDLE_HOT_INLINE FastTreeStreamer::WireName FastTreeStreamer::tagOf(const AttributeNode& leaf) {
+  return WireName(leaf.tag_.data(), leaf.tag_.empty() ? 0 : wireLength(leaf.tag_));
 }
 
-unsigned char* put32(unsigned char* at, std::uint32_t value) { return put16(put16(at, value >> 16), value & 0xFFFF); }
-
-unsigned char* putShortString(unsigned char* at, const char* bytes, std::uint32_t length) {
-  at = put16(at, length);
-  copyBytes(at, bytes, length);
-  return at + length;
-}
-
-// Counted strings of this length or more take the long form.
-constexpr std::uint32_t LongStringLength = 0xFFFF;
-}  // namespace
-
-BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::tagLength(const AttributeNode& leaf) {
-  return leaf.tag_.empty() ? 0 : wireLength(leaf.tag_);
-}
-
-// Each entry goes into the stream's write window in one piece when it has room (an in-memory
-// stream mostly has); else field by field.
 void FastTreeStreamer::writeIntegerEntry(WireName name, const IntegerAttribute& leaf) {
-  const std::uint32_t tag = tagLength(leaf);
-  if (name.length < LongStringLength && tag < LongStringLength) {
-    if (unsigned char* at = stream_->windowRoom(std::size_t{12} + name.length + tag)) {
-      at = put16(at, static_cast<std::uint16_t>(WireCode::IntegerEntry));
-      at = putShortString(at, name.bytes, name.length);
-      at = put32(at, static_cast<std::uint32_t>(leaf.value()));
-      at = put16(at, flagOf(leaf));
-      stream_->commit(putShortString(at, leaf.tag_.data(), tag));
-      return;
-    }
-  }
-  writeCode(WireCode::IntegerEntry);
-  writeName(name);
-  stream_->writeU32(static_cast<std::uint32_t>(leaf.value()));
-  stream_->writeU16(flagOf(leaf));
-  writeTag(leaf);
+  const WireName tag = tagOf(leaf);
+  const auto value = static_cast<std::uint32_t>(leaf.value());
+  const std::uint16_t flag = flagOf(leaf);
+  putEntry(CodeSize + countedSize(name.length) + 4 + FlagSize + countedSize(tag.length),
+           [name, tag, value, flag](unsigned char* at) {
+             at = putString(putCode(at, WireCode::IntegerEntry), name.bytes, name.length);
+             at = put16(put32(at, value), flag);
+             return putString(at, tag.bytes, tag.length);
+           });
 }
 
 void FastTreeStreamer::writeTextEntry(WireName name, const TextAttribute& leaf) {
-  const std::uint32_t text = wireLength(leaf.text());
-  const std::uint32_t tag = tagLength(leaf);
-  if (name.length < LongStringLength && text < LongStringLength && tag < LongStringLength) {
-    if (unsigned char* at = stream_->windowRoom(std::size_t{10} + name.length + text + tag)) {
-      at = put16(at, static_cast<std::uint16_t>(WireCode::TextEntry));
-      at = putShortString(at, name.bytes, name.length);
-      at = putShortString(at, leaf.text().data(), text);
-      at = put16(at, flagOf(leaf));
-      stream_->commit(putShortString(at, leaf.tag_.data(), tag));
-      return;
-    }
-  }
-  writeCode(WireCode::TextEntry);
-  writeName(name);
-  stream_->writeString(leaf.text().data(), text);
-  stream_->writeU16(flagOf(leaf));
-  writeTag(leaf);
+  const WireName text(leaf.text().data(), wireLength(leaf.text()));
+  const WireName tag = tagOf(leaf);
+  const std::uint16_t flag = flagOf(leaf);
+  putEntry(CodeSize + countedSize(name.length) + countedSize(text.length) + FlagSize + countedSize(tag.length),
+           [name, text, tag, flag](unsigned char* at) {
+             at = putString(putCode(at, WireCode::TextEntry), name.bytes, name.length);
+             at = put16(putString(at, text.bytes, text.length), flag);
+             return putString(at, tag.bytes, tag.length);
+           });
 }
 
+// The bytes follow the entry's fields in a write of their own.
 void FastTreeStreamer::writeBinaryEntry(WireName name, const BinaryAttribute& leaf) {
-  writeCode(WireCode::BinaryEntry);
-  writeName(name);
-  stream_->writeU32(leaf.length());
-  if (leaf.length() != 0) stream_->writeAll(leaf.bytes(), leaf.length());
+  const std::uint32_t length = leaf.length();
+  putEntry(CodeSize + countedSize(name.length) + 4, [name, length](unsigned char* at) {
+    return put32(putString(putCode(at, WireCode::BinaryEntry), name.bytes, name.length), length);
+  });
+  if (length != 0) stream_->writeAll(leaf.bytes(), length);
 }
 
 // --- Reading -------------------------------------------------------------------------------
@@ -303,8 +273,6 @@ void freshen(AttributeNode& node) {
 
 constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
 
-std::uint32_t get16(const unsigned char* at) { return (std::uint32_t{at[0]} << 8) | at[1]; }
-std::uint32_t get32(const unsigned char* at) { return (get16(at) << 16) | get16(at + 2); }
 
 // Whether the stream's buffer starts with the code of a text or integer entry.
 bool nextIsTextOrInteger(const CInputStream& stream) {
@@ -325,7 +293,7 @@ bool takeCode(const unsigned char*& at, const unsigned char* end, WireCode code)
 bool skipShortString(const unsigned char*& at, const unsigned char* end, std::size_t& bytes) {
   if (end - at < 2) return false;
   const std::uint32_t length = get16(at);
-  if (length == 0xFFFF || static_cast<std::size_t>(end - at) - 2 < length) return false;
+  if (length == LongStringMark || static_cast<std::size_t>(end - at) - 2 < length) return false;
   at += 2 + length;
   bytes += length;
   return true;
@@ -482,7 +450,11 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
         // Closed: what the root holds joins the entries that may still come before EndOfTree,
         // opened when one does.
         rootOpen = false;
-        current = OpenBranch{&root, pending_.size(), takenTop_, 0, 0, 0, 0, 0, 1, true};
+        current = OpenBranch();
+        current.branch = &root;
+        current.firstPending = pending_.size();
+        current.firstMark = takenTop_;
+        current.depth = 1;
         rootToReopen = true;
         break;
       default:
@@ -495,12 +467,16 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
 // keepEarlier: the children the branch has stay whether or not an entry takes their place
 // (the root reopened after its EndBranch).
 FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
+  branch.children_.settle();  // earlier entries are addressed by their place in name order
   const std::size_t earlier = branch.children_.size();
-  OpenBranch open{&branch, pending_.size(), takenTop_, earlier, keepEarlier ? earlier : 0, 0, 0, 0, depth, true};
-  if (earlier <= MaskedEntries) {
-    if (keepEarlier) open.takenBits = ~std::uint64_t{0};
-    return open;
-  }
+  OpenBranch open;
+  open.branch = &branch;
+  open.firstPending = pending_.size();
+  open.firstMark = takenTop_;
+  open.earlierCount = earlier;
+  open.takenCount = keepEarlier ? earlier : 0;
+  open.depth = depth;
+  if (earlier == 0) return open;
   if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
   std::memset(taken_.data() + takenTop_, keepEarlier ? 1 : 0, earlier);
   takenTop_ += earlier;
@@ -508,22 +484,13 @@ FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch,
 }
 
 BRINDLE_HOT_INLINE void FastTreeStreamer::take(OpenBranch& open, std::size_t index) {
-  if (open.earlierCount <= MaskedEntries) {
-    const std::uint64_t bit = std::uint64_t{1} << index;
-    if (open.takenBits & bit) return;
-    open.takenBits |= bit;
-  } else {
-    unsigned char& mark = taken_[open.firstMark + index];
-    if (mark) return;
-    mark = 1;
-  }
+  unsigned char& mark = taken_[open.firstMark + index];
+  if (mark) return;
+  mark = 1;
   ++open.takenCount;
 }
 
-bool FastTreeStreamer::taken(const OpenBranch& open, std::size_t index) const {
-  if (open.earlierCount <= MaskedEntries) return (open.takenBits >> index) & 1;
-  return taken_[open.firstMark + index] != 0;
-}
+bool FastTreeStreamer::taken(const OpenBranch& open, std::size_t index) const { return taken_[open.firstMark + index] != 0; }
 
 // Reads the name of a new entry of open and returns where its node goes: the
 // place of the earlier entry of that name, or a new pending entry.
@@ -626,7 +593,7 @@ BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(const unsigned c
     return false;
   const std::uint32_t nameLength = get16(at + 2);
   // The value's fields need 8 more bytes at least.
-  if (nameLength == 0xFFFF || available - 4 < std::size_t{nameLength} + 8) return false;
+  if (nameLength == LongStringMark || available - 4 < std::size_t{nameLength} + 8) return false;
   if (!sameName(name, std::string_view(reinterpret_cast<const char*>(at + 4), nameLength))) return false;
   const unsigned char* value = at + 4 + nameLength;
   if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
@@ -636,7 +603,7 @@ BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(const unsigned c
     at = value + 8;
   } else {
     const std::uint32_t textLength = get16(value);
-    if (node.kind() != NodeKind::Text || textLength == 0xFFFF || available - 4 - nameLength < std::size_t{textLength} + 6 ||
+    if (node.kind() != NodeKind::Text || textLength == LongStringMark || available - 4 - nameLength < std::size_t{textLength} + 6 ||
         get16(value + 2 + textLength + 2) != 0)
       return false;
     std::string& target = static_cast<TextAttribute&>(node).text_;
@@ -782,14 +749,26 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, 
       return leaf;
     }
     default: {
-      const std::uint32_t length = stream.readU32();
-      if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto leaf = std::make_unique<BinaryAttribute>();
-      if (length != 0) readBinary(stream, *leaf, length);
-      documentBytes_ += length;
+      readBinaryValue(stream, *leaf);
       return leaf;
     }
   }
+}
+
+// A binary entry's length and bytes into leaf: straight into its buffer when they are few or
+// all in the stream's window, else through a buffer that grows as they arrive.
+void FastTreeStreamer::readBinaryValue(CInputStream& stream, BinaryAttribute& leaf) {
+  const std::uint32_t length = stream.readU32();
+  if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
+  if (length <= CInputStream::FirstGrowth || length <= stream.windowLength()) {
+    unsigned char* bytes = leaf.allocate(length);
+    if (length != 0) stream.readFully(bytes, length);
+  } else {
+    leaf.bytes_ = stream.readGrowing(length);
+    leaf.length_ = length;
+  }
+  documentBytes_ += length;
 }
 
 // The entry's value, flag and tag written over a leaf of its kind: the leaf ends as readLeaf
@@ -810,12 +789,8 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
       break;
     }
     default: {
-      const std::uint32_t length = stream.readU32();
-      if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
       auto& leaf = static_cast<BinaryAttribute&>(node);
-      if (length != 0) readBinary(stream, leaf, length);
-      else leaf.allocate(0);
-      documentBytes_ += length;
+      readBinaryValue(stream, leaf);
       freshen(leaf);  // a binary entry carries neither flag nor tag
       return;
     }
@@ -823,18 +798,6 @@ void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, At
   readReusing(stream, node.tag_);
   documentBytes_ += node.tag_.size();
   if (node.tag_.size() == 4 && node.tag_.compare(0, 4, "null", 4) == 0) node.tag_.clear();  // as setTag takes it
-}
-
-// A binary value: straight into the leaf when the stream holds it all, else through a buffer
-// that grows with the bytes as they arrive, so a length announced but not sent takes no memory.
-void FastTreeStreamer::readBinary(CInputStream& stream, BinaryAttribute& leaf, std::uint32_t length) {
-  if (stream.windowLength() >= length) {
-    stream.readFully(leaf.allocate(length), length);
-    return;
-  }
-  std::string bytes;
-  stream.readGrowing(bytes, length);
-  std::memcpy(leaf.allocate(length), bytes.data(), length);
 }
 
 // As readString, into a string that keeps its memory; a string that lies whole in the

@@ -14,13 +14,15 @@
 //   5 BinaryEntry  name, length u32, the bytes
 //   6 EndOfTree
 // Within a branch the leaves come first, then the sub-branches, each group in
-// name order (the order of AttributeTree::accept, which drives the writer).
+// name order (the order in which AttributeTree::accept visits them).
 // The flag is 1 when the leaf's isSet is nonzero; in selective mode text and
 // integer leaves whose isSet is 0 are left out. PlainInteger leaves have no
 // form and are never written.
 //
-// Writing makes one stream write per field, so write to a CMemoryStream and
-// hand the result to a socket in one write (BRMessage::send does).
+// Writing puts each entry into the stream's write window, or gives it to the
+// stream in one write when the window has no room (a socket has none), so
+// write to a CMemoryStream and hand the result to a socket in one write
+// (BRMessage::send does).
 //
 // Reading builds the tree with an explicit stack of open branches and takes
 // nothing on trust. A reader may be handed an earlier tree to recycle: its
@@ -36,7 +38,9 @@
 //                              with no open branch; a branch nested deeper
 //                              than MaxDepth; more than MaxEntries entries
 //   CInputStream::LineLengthTooLarge  a string or binary length above 64 MiB
-// A partly read tree is discarded. Stream failures pass out unchanged.
+// A partly read tree is discarded. Stream failures pass out unchanged. A long
+// text or binary value is read into room that grows as its bytes arrive, so a
+// peer that announces a long value and stops costs memory for what it sent.
 
 #include <cstdint>
 #include <cstddef>
@@ -45,7 +49,6 @@
 #include <vector>
 
 #include "common/AttributeTree.h"
-#include "common/AttributeTreeVisitor.h"
 #include "common/CIOStream.h"
 
 enum class WireCode : std::uint16_t {
@@ -57,7 +60,7 @@ enum class WireCode : std::uint16_t {
   EndOfTree = 6,
 };
 
-class FastTreeStreamer : public AttributeTreeVisitor {
+class FastTreeStreamer {
  public:
   static constexpr const char* FormatTag = "ATFormat2";
   // Most branches a received document may nest, its root included.
@@ -71,7 +74,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   static constexpr int LineNoWireForm = 296;
 
   FastTreeStreamer() = default;
-  ~FastTreeStreamer() override;
+  ~FastTreeStreamer();
 
   // A branch document of tree, under name, to depth levels (-1 all).
   void writeTree(CIOStream& stream, AttributeTree& tree, const char* name, int depth, int selective);
@@ -91,35 +94,29 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   std::size_t entriesRead() const { return documentEntries_; }
   std::size_t bytesRead() const { return documentBytes_; }
 
-  // The writer's visitor events; each returns 1. Driven by accept during
-  // writeTree, after the stream and the selective flag are set.
-  int beginNode(const char* name, AttributeTree* branch) override;
-  int endNode(const char* name, AttributeTree* branch) override;
-  int text(const char* name, TextAttribute* leaf) override;
-  int integer(const char* name, IntegerAttribute* leaf) override;
-  int binary(const char* name, BinaryAttribute* leaf) override;
-
  private:
-  // A name as it goes on the wire: its bytes up to the first NUL.
+  // A name, text or tag as it goes on the wire: its bytes up to the first NUL.
   struct WireName {
     explicit WireName(const char* name);
     explicit WireName(const std::string& name);
+    WireName(const char* wireBytes, std::uint32_t wireLength) : bytes(wireBytes), length(wireLength) {}
     const char* bytes;
     std::uint32_t length;
   };
-  void writeBranch(AttributeTree& branch, const char* name, std::uint32_t nameLength, int depth);
-  void writeCode(WireCode code);
-  void writeName(WireName name);
-  void writeTag(const AttributeNode& leaf);
-  static std::uint32_t tagLength(const AttributeNode& leaf);
+  void startDocument(CIOStream& stream, int selective);
+  void writeBranch(AttributeTree& branch, WireName name, int depth);
+  void writeLeaf(WireName name, const AttributeNode& leaf, bool always);
   void writeIntegerEntry(WireName name, const IntegerAttribute& leaf);
   void writeTextEntry(WireName name, const TextAttribute& leaf);
   void writeBinaryEntry(WireName name, const BinaryAttribute& leaf);
-  bool skipped(const AttributeNode& leaf) const { return selective_ != 0 && leaf.isSet() == 0; }
+  static WireName tagOf(const AttributeNode& leaf);
+  template <typename Compose>
+  void putEntry(std::size_t size, Compose compose);
 
   void readBranchContents(CInputStream& stream, AttributeTree& root);
   std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
   void readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& leaf);
+  void readBinaryValue(CInputStream& stream, BinaryAttribute& leaf);
   void readReusing(CInputStream& stream, std::string& target);
   static void readBinary(CInputStream& stream, BinaryAttribute& leaf, std::uint32_t length);
 
@@ -127,21 +124,18 @@ class FastTreeStreamer : public AttributeTreeVisitor {
   // new branch) are the earlier entries: an entry of the document that finds
   // one of its name takes its place, and those no entry took are dropped when
   // the branch is complete. Entries with new names wait in pending_, innermost
-  // branch last, and join the children then. Which earlier entries were
-  // taken is kept in the bits of takenBits for up to MaskedEntries of them,
-  // else in one byte each of taken_ from firstMark on.
-  static constexpr std::size_t MaskedEntries = 64;
+  // branch last, and join the children then. Which earlier entries were taken
+  // is marked in one byte each of taken_, from firstMark on.
   struct OpenBranch {
-    AttributeTree* branch;
-    std::size_t firstPending;  // where its new entries start in pending_
-    std::size_t firstMark;
-    std::size_t earlierCount;
-    std::size_t takenCount;
-    std::size_t leafCursor;    // where the next leaf, then the next branch, is expected
-    std::size_t branchCursor;  // among the earlier entries
-    std::uint64_t takenBits;
-    int depth;
-    bool ordered;  // the new names so far arrived ascending
+    AttributeTree* branch = nullptr;
+    std::size_t firstPending = 0;  // where its new entries start in pending_
+    std::size_t firstMark = 0;
+    std::size_t earlierCount = 0;
+    std::size_t takenCount = 0;
+    std::size_t leafCursor = 0;    // where the next leaf, then the next branch, is expected
+    std::size_t branchCursor = 0;  // among the earlier entries
+    int depth = 0;
+    bool ordered = true;  // the new names so far arrived ascending
     std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
   void take(OpenBranch& open, std::size_t index);
@@ -171,6 +165,7 @@ class FastTreeStreamer : public AttributeTreeVisitor {
 
   CIOStream* stream_ = nullptr;
   int selective_ = 0;
+  std::vector<unsigned char> entry_;  // an entry composed outside the stream's window
   // Reused for the names that are not kept and for every tag read.
   std::string name_;
   std::string tag_;

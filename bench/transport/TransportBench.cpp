@@ -15,7 +15,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -452,6 +454,21 @@ void BM_DecodeAndDestroyTree(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
 }
 
+// Reading each document over the tree read before it, as a connection reads its replies: the
+// nodes are recycled, and a document of the same shape is matched where it lies.
+void BM_DecodeTreeRecycling(benchmark::State& state) {
+  CMemoryStream in(encodedPropertyTree());
+  FastTreeStreamer streamer;
+  std::unique_ptr<AttributeNode> tree;
+  for (auto _ : state) {
+    in.rewind();
+    tree = streamer.readTree(in, std::move(tree));
+    benchmark::DoNotOptimize(tree.get());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * propertyTree().nodes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * in.size()));
+}
+
 void BM_MemcpySameBytes(benchmark::State& state) {
   const auto source = encodedPropertyTree();
   std::vector<unsigned char> target(source.size());
@@ -466,7 +483,67 @@ void BM_MemcpySameBytes(benchmark::State& state) {
 BENCHMARK(BM_EncodeTree);
 BENCHMARK(BM_DecodeTree);
 BENCHMARK(BM_DecodeAndDestroyTree);
+BENCHMARK(BM_DecodeTreeRecycling);
 BENCHMARK(BM_MemcpySameBytes);
+
+// --- Building a branch by path ----------------------------------------------------------------
+
+enum class NameOrder { Ascending, Descending, Scattered };
+
+// The i-th of count names in the given order; names sort as their numbers do.
+std::string leafName(std::int64_t i, std::int64_t count, NameOrder order) {
+  std::int64_t number = i;
+  if (order == NameOrder::Descending) number = count - 1 - i;
+  // A stride coprime to count visits every number once, far from its neighbours.
+  if (order == NameOrder::Scattered) number = (i * 7919) % count;
+  char name[24];
+  std::snprintf(name, sizeof name, "leaf%07lld", static_cast<long long>(number));
+  return std::string("branch.") + name;
+}
+
+// Text leaves set by path under one branch, in ascending, descending or scattered name order.
+void BM_BuildBranch(benchmark::State& state) {
+  const auto order = static_cast<NameOrder>(state.range(0));
+  const std::int64_t count = state.range(1);
+  std::vector<std::string> paths;
+  paths.reserve(static_cast<std::size_t>(count));
+  for (std::int64_t i = 0; i < count; ++i) paths.push_back(leafName(i, count, order));
+  for (auto _ : state) {
+    auto tree = std::make_unique<AttributeTree>();
+    for (const std::string& path : paths) tree->setText(path.c_str(), "value");
+    benchmark::DoNotOptimize(tree->find("branch"));
+    state.PauseTiming();
+    if (static_cast<std::int64_t>(tree->getBranch("branch")->childCount()) != count)
+      state.SkipWithError("children lost");
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+
+// Lookups by path among the 10,000 children of one branch, built in scattered order.
+void BM_FindChild(benchmark::State& state) {
+  constexpr std::int64_t count = 10000;
+  AttributeTree tree;
+  std::vector<std::string> paths;
+  for (std::int64_t i = 0; i < count; ++i) {
+    paths.push_back(leafName(i, count, NameOrder::Scattered));
+    tree.setText(paths.back().c_str(), "value");
+  }
+  std::size_t next = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(tree.findText(paths[next].c_str()));
+    next = next + 1 == paths.size() ? 0 : next + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_BuildBranch)
+    ->ArgNames({"order", "children"})
+    ->ArgsProduct({{0, 1, 2}, {10000, 100000}})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
+BENCHMARK(BM_FindChild);
 
 }  // namespace
 

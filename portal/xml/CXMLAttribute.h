@@ -15,6 +15,7 @@ public:
 
 private:
     friend class CXMLElement;
+    friend class CXMLParser;
 
     std::string m_name;
     std::string m_value;

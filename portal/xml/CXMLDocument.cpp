@@ -1,5 +1,6 @@
 #include "portal/xml/CXMLDocument.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -22,7 +23,8 @@ void AssignLimited(std::string& field, std::string_view text) {
 }  // namespace
 
 CXMLDocument::CXMLDocument() {
-    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true, false);
+    m_pool.TakeSpareBlocks();
+    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true);
     if (!root) {
         throw std::bad_alloc();
     }
@@ -34,6 +36,11 @@ CXMLDocument::CXMLDocument() {
 
 CXMLDocument::~CXMLDocument() {
     Reset();
+    // Element buffers grow to the longest name or value they held; only those of short texts
+    // are worth keeping for the next document.
+    if (m_longestText <= kSpareTextLimit) {
+        m_pool.GiveSpareBlocks();
+    }
 }
 
 void CXMLDocument::Reset() {
@@ -48,7 +55,7 @@ void CXMLDocument::Reset() {
         m_pool.EndDiscard();
         m_treeHoldsHeapElements = false;
     } else {
-        (void)m_pXML.release();   // every element is the pool's: take them back without a walk
+        (void)m_pXML.release();  // every element is the pool's: take them back without a walk
         m_pool.ReclaimAll();
     }
 }
@@ -61,7 +68,8 @@ uint32_t CXMLDocument::SetFlags(uint32_t flags) {
 
 bool CXMLDocument::Parse(const CXMLSource& source) {
     Reset();
-    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true, false);
+    m_longestText = std::max(m_longestText, source.GetLength());
+    CXMLElement* root = CXMLElement::Allocate(XML_KIND_PROCESSING_INSTRUCTION, this, true);
     if (!root) {
         RecordError(nullptr, kCannotAllocate);
         return false;

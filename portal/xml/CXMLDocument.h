@@ -15,11 +15,11 @@
 // The first error of a parse. Positions are those of the element that reported it; both stay
 // (0, 1, 1) and element stays empty for errors the document itself records.
 struct XMLErrorRecord {
-    int32_t flag = 0;        // nonzero once an error is recorded
-    XMLPosition start;       // start position of the reporting element
-    XMLPosition position;    // current position of the reporting element
-    std::string element;     // its name, at most 1023 bytes
-    std::string message;     // at most 1023 bytes
+    int32_t flag = 0;      // nonzero once an error is recorded
+    XMLPosition start;     // start position of the reporting element
+    XMLPosition position;  // current position of the reporting element
+    std::string element;   // its name, at most 1023 bytes
+    std::string message;   // at most 1023 bytes
 };
 
 class CXMLDocument {
@@ -61,10 +61,11 @@ private:
 
     void RecordError(const CXMLElement* element, const char* message);
 
-    CXMLElementPool m_pool;        // declared before the tree: destroyed after it
+    CXMLElementPool m_pool;  // declared before the tree: destroyed after it
     CXMLElement::Owned m_pXML;
-    bool m_treeHoldsHeapElements = false;   // an element made outside the pool was added to the tree
-    std::string m_rewriteBuffer;            // where entity-decoded values are built while parsing
+    bool m_treeHoldsHeapElements = false;  // an element made outside the pool was added to the tree
     uint32_t m_flags = XML_DEFAULT_FLAGS;
+    uint32_t m_longestText = 0;  // bytes of the longest text parsed
+    static constexpr uint32_t kSpareTextLimit = 64 * 1024;
     XMLErrorRecord m_error;
 };

@@ -2,7 +2,6 @@
 // One node of an XML element tree: an element, a text run, a comment, a CDATA section, a
 // processing instruction or a declaration. An element owns its children and its attributes;
 // its document and parent links are plain back references.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -69,8 +68,9 @@ public:
     void ReportError(const char* message);
 
     // Parses one node starting at start and, for markup that opens content, everything up to its
-    // end tag. Leaves the current position just after what was consumed. Failures are reported
-    // with ReportError (the first one wins) and give false.
+    // end tag, with the options of its document (CXMLParser). Leaves the current position just
+    // after what was consumed. Failures are reported with ReportError (the first one wins) and
+    // give false.
     bool Parse(const XMLPosition& start, const CXMLSource& source);
 
     const std::string& GetName() const { return m_name; }
@@ -99,75 +99,49 @@ public:
 private:
     friend class CXMLDocument;
     friend class CXMLElementPool;
+    friend class CXMLParser;
     friend struct CXMLElementRecycler;
-    struct ParseState;
 
     explicit CXMLElement(XMLNodeKind kind = XML_KIND_UNKNOWN, CXMLDocument* document = nullptr);
-    static CXMLElement* Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool forParse);
-    // A new last child that ParseNode fills at once.
-    CXMLElement* NewChildToParse(XMLNodeKind kind);
+    // keepBuffers: a pooled element's name and value keep the bytes of their last use, for a
+    // parser that writes both over.
+    static CXMLElement* Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool keepBuffers = false);
+    // A new last child for the parser to fill: as NewElement, with buffers kept.
+    static CXMLElement* NewChildToFill(CXMLElement& parent, XMLNodeKind kind);
     void Reinitialise(XMLNodeKind kind, CXMLDocument* document);
     void PrepareForReuse();
-    // Asks the processor for the heap buffers this element will reuse: its value, its child
-    // array and its attribute slots.
-    void PrefetchBuffers() const noexcept {
-#if defined(__GNUC__)
-        __builtin_prefetch(m_value.data(), 1);
-        __builtin_prefetch(m_children.data(), 1);
-        const char* slots = reinterpret_cast<const char*>(m_attributes.data());
-        const size_t bytes = std::min<size_t>(m_attributes.size(), 4) * sizeof(CXMLAttribute);
-        for (size_t line = 0; line < bytes; line += 64) {
-            __builtin_prefetch(slots + line, 1);
-        }
-#endif
-    }
     // Drops the element's contents without destroying its children: they belong to a tree that
     // the pool has taken back as a whole. Name and value keep their old bytes, as in PrepareForReuse.
     void ForgetContents() noexcept {
-        // Released and popped one by one: releasing all first and then clearing would read every
-        // link back from memory just written to see that it is empty.
-        while (!m_children.empty()) {
-            (void)m_children.back().release();
-            m_children.pop_back();
+        for (Owned& child : m_children) {
+            (void)child.release();
         }
+        m_children.clear();
         m_attributeCount = 0;
     }
     void AppendChild(Owned child);
     void AdoptIntoDocument(CXMLDocument* document);
     int Depth() const;
 
-    bool ParseNode(const XMLPosition& start, const CXMLSource& source, ParseState& state, int depth);
-    bool ParseNodeContents(const XMLPosition& start, const CXMLSource& source, ParseState& state, int depth);
-    void ParseText(const CXMLSource& source, const ParseState& state);
-    bool ReadItem(const CXMLSource& source, ParseState& state, std::string_view& item);
-    void MergeTextRun(const ParseState& state);
-    bool ClosesWithPlainEndTag(const ParseState& state);
-    bool ParseContent(const CXMLSource& source, ParseState& state, int depth);
-    // `limit` bounds the block reads of scans inside an item (see XMLByteScan.h); nullptr when
-    // the item is known to hold no attributes.
-    bool AnalyseTag(std::string_view item, const CXMLSource& source, const ParseState& state);
-    bool AnalyseBangTag(std::string_view item, std::string_view name, std::string_view rest, bool namedByWholeTag,
-                        const char* limit);
-    bool AnalyseNameAndAttributes(std::string_view name, std::string_view rest, const char* limit);
-    bool ReadAttributes(std::string_view rest, const char* limit);
-    static constexpr size_t kFindSpecial = static_cast<size_t>(-2);
-    bool StoreAttribute(std::string_view name, std::string_view value, bool decode, size_t special);
-    bool ReadCData(std::string_view item, const CXMLSource& source);
+    // The slot for the next attribute, with the buffers of an earlier use; nullptr when the
+    // element holds as many attributes as it can count. CommitAttribute then adds it, unless the
+    // root's version rule refuses it.
+    CXMLAttribute* NextAttributeSlot();
+    bool CommitAttribute(CXMLAttribute& slot);
 
     CXMLDocument* m_pDocument = nullptr;
     CXMLElement* m_pParent = nullptr;
     std::vector<Owned> m_children;
     CXMLElement* m_pNextSibling = nullptr;
-    std::vector<CXMLAttribute> m_attributes;   // slots past m_attributeCount keep their buffers
+    std::vector<CXMLAttribute> m_attributes;  // slots past m_attributeCount keep their buffers
     std::string m_value;
     std::string m_name;
     XMLNodeKind m_kind = XML_KIND_UNKNOWN;
     XMLPosition m_start;
     XMLPosition m_current;
-    uint32_t m_attributeCount = 0;   // 32 bits beside the flags: a smaller element, fewer cache lines
+    uint32_t m_attributeCount = 0;
     bool m_closed = false;
     bool m_whitespaceOnly = false;
     bool m_selfClosed = false;
-    bool m_pooled = false;   // lives in its document's pool rather than on the heap
-    bool m_staleValue = false;   // while parsing: m_value holds old bytes, not a value yet
+    bool m_pooled = false;  // lives in its document's pool rather than on the heap
 };

@@ -4,6 +4,28 @@
 
 #include "portal/xml/CXMLElement.h"
 
+namespace {
+
+// The calling thread's spare blocks, kept in a pool of their own. Trivially destructible, so it
+// stays readable to the very end of its thread; the closer below frees the blocks.
+struct SparePool {
+    CXMLElementPool* pool;
+    bool closerRegistered;
+    bool closed;
+};
+
+thread_local SparePool sparePool;
+
+struct SparePoolCloser {
+    ~SparePoolCloser() {
+        sparePool.closed = true;
+        delete sparePool.pool;
+        sparePool.pool = nullptr;
+    }
+};
+
+}  // namespace
+
 CXMLElementPool::CXMLElementPool() = default;
 
 CXMLElementPool::~CXMLElementPool() {
@@ -54,4 +76,33 @@ void CXMLElementPool::EndDiscard() noexcept {
     m_free.clear();
     m_nextBlock = 0;
     m_nextSlot = 0;
+}
+
+void CXMLElementPool::GiveSpareBlocks() noexcept {
+    if (sparePool.closed || m_blocks.empty() || m_blocks.size() > kMaxSpareBlocks) {
+        return;
+    }
+    if (!sparePool.pool) {
+        sparePool.pool = new (std::nothrow) CXMLElementPool;
+        if (!sparePool.pool) {
+            return;
+        }
+        if (!sparePool.closerRegistered) {
+            thread_local SparePoolCloser closer;
+            static_cast<void>(closer);
+            sparePool.closerRegistered = true;
+        }
+    }
+    if (sparePool.pool->m_blocks.empty()) {
+        m_blocks.swap(sparePool.pool->m_blocks);
+        EndDiscard();
+    }
+}
+
+void CXMLElementPool::TakeSpareBlocks() noexcept {
+    if (sparePool.closed || !sparePool.pool || !m_blocks.empty()) {
+        return;
+    }
+    m_blocks.swap(sparePool.pool->m_blocks);
+    EndDiscard();
 }

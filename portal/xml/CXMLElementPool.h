@@ -20,9 +20,7 @@ public:
     // parser takes one for every node.
     CXMLElement* Take() {
         if (m_free.empty() && m_nextSlot < kBlockSize && m_nextBlock < m_blocks.size()) {
-            CXMLElement* block = m_blocks[m_nextBlock].get();
-            PrefetchAhead(block, m_nextSlot);
-            CXMLElement* element = &block[m_nextSlot++];
+            CXMLElement* element = &m_blocks[m_nextBlock][m_nextSlot++];
             element->ForgetContents();
             return element;
         }
@@ -39,37 +37,23 @@ public:
     // pool elements alone.
     void ReclaimAll() noexcept { EndDiscard(); }
 
+    // A document that goes leaves its pool's blocks, with the buffers its elements grew, to the
+    // next document made on the same thread, so that a new document per text parses as fast as
+    // a kept one. Only a pool of a few blocks is kept, one per thread; only for a pool whose
+    // elements are all free. TakeSpareBlocks is for a pool that holds no blocks yet.
+    void GiveSpareBlocks() noexcept;
+    void TakeSpareBlocks() noexcept;
+
 private:
     static constexpr size_t kBlockSize = 128;
+    static constexpr size_t kMaxSpareBlocks = 8;
 
     // Take when an element given back is at hand or a new block has to be begun.
     CXMLElement* TakeSlowly();
 
-    // Elements are taken in order, and a large tree does not stay in the caches from one parse to
-    // the next: ask for the element a few places ahead, and for the buffers of the one half as far
-    // ahead (its own bytes were asked for earlier), before the parser gets to them.
-    static void PrefetchAhead(CXMLElement* block, size_t slot) {
-#if defined(__GNUC__)
-        constexpr size_t kFar = 8;
-        constexpr size_t kNear = 4;
-        if (slot + kFar < kBlockSize) {
-            const char* far = reinterpret_cast<const char*>(&block[slot + kFar]);
-            for (size_t line = 0; line < sizeof(CXMLElement); line += 64) {
-                __builtin_prefetch(far + line, 1);
-            }
-        }
-        if (slot + kNear < kBlockSize) {
-            block[slot + kNear].PrefetchBuffers();
-        }
-#else
-        (void)block;
-        (void)slot;
-#endif
-    }
-
     std::vector<std::unique_ptr<CXMLElement[]>> m_blocks;
-    size_t m_nextBlock = 0;           // the block the next fresh element comes from
-    size_t m_nextSlot = 0;            // its slot in that block
-    std::vector<CXMLElement*> m_free; // elements given back singly since the last EndDiscard
+    size_t m_nextBlock = 0;            // the block the next fresh element comes from
+    size_t m_nextSlot = 0;             // its slot in that block
+    std::vector<CXMLElement*> m_free;  // elements given back singly since the last EndDiscard
     bool m_discarding = false;
 };

@@ -41,7 +41,7 @@ TEST(CountedStringRead, AnnouncedButUnsentBytesTakeNoMemory) {
     std::string target = "old";
     EXPECT_THROW(stream.readString(target), CBRWebIOStreamException);
     EXPECT_EQ(target, "") << "a string is assigned whole or not at all";
-    EXPECT_LE(stream.largestAsk, 2 * 100000u + CInputStream::FirstChunk) << "room grew with the bytes";
+    EXPECT_LE(stream.largestAsk, 2 * 100000u + CInputStream::FirstGrowth) << "room grew with the bytes";
     EXPECT_LT(target.capacity(), 1u << 20);
 }
 

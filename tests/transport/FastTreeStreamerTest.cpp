@@ -1,6 +1,8 @@
 // The ATFormat2 tree documents: exact bytes, reading, and hostile input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -496,5 +498,60 @@ INSTANTIATE_TEST_SUITE_P(Shapes, RoundTrip,
                                            Shape{"chain", chain}, Shape{"mixed", mixed},
                                            Shape{"longStrings", longStrings}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A peer's stream that holds the given bytes and then ends; it keeps its bytes out of any window
+// and records the most bytes one read asked for, the room the reader had made for them.
+class ShortPeerStream : public CInputStream {
+ public:
+  explicit ShortPeerStream(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
+  void readSome(void* buffer, std::uint32_t count, std::uint32_t& got) override {
+    largestAsk = std::max<std::size_t>(largestAsk, count);
+    got = 0;
+    if (count == 0) return;
+    if (position_ == bytes_.size()) throw CEndofStreamException(TransportEndOfStream, "test", 1);
+    got = static_cast<std::uint32_t>(std::min<std::size_t>(count, std::min<std::size_t>(bytes_.size() - position_, 4096)));
+    std::memcpy(buffer, bytes_.data() + position_, got);
+    position_ += got;
+  }
+  std::size_t largestAsk = 0;
+
+ private:
+  std::vector<unsigned char> bytes_;
+  std::size_t position_ = 0;
+};
+
+// A string or binary value announced at the 64 MiB bound but cut short after 200 KB: the read
+// ends as a short stream does, and the room made for the value followed the bytes that came,
+// never the length announced. The same value sent whole reads back whole.
+TEST(FastTreeStreamer, RoomForALongValueGrowsWithTheBytesReceived) {
+  const std::uint32_t announced = CInputStream::MaxStringLength;
+  const std::string received(200 * 1024, 'v');
+  struct Case {
+    const char* label;
+    WireBytes start;  // everything up to the value's bytes
+  };
+  const Case cases[] = {
+      {"text", WireBytes().tag().u16(4).str("").u16(0xFFFF).u32(announced)},
+      {"binary", WireBytes().tag().u16(5).str("").u32(announced)},
+      {"text in a branch", WireBytes().tag().begin("").u16(4).str("t").u16(0xFFFF).u32(announced)},
+      {"binary in a branch", WireBytes().tag().begin("").u16(5).str("b").u32(announced)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::vector<unsigned char> bytes = WireBytes().append(c.start).raw(received).bytes();
+    ShortPeerStream peer(bytes);
+    EXPECT_THROW(FastTreeStreamer().readTree(peer), CEndofStreamException);
+    EXPECT_LE(peer.largestAsk, 2 * received.size()) << "room made for the announced length";
+  }
+  const std::string whole(3 * CInputStream::FirstGrowth + 17, 'w');
+  const std::vector<unsigned char> document =
+      WireBytes().tag().begin("").text("t", whole).binary("b", whole).end().endOfTree().bytes();
+  ShortPeerStream peer(document);
+  const auto tree = FastTreeStreamer().readTree(peer);
+  EXPECT_EQ(asTree(tree).getText("t"), whole);
+  const auto* binary = static_cast<const BinaryAttribute*>(asTree(tree).find("b"));
+  ASSERT_EQ(binary->length(), whole.size());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(binary->bytes()), binary->length()), whole);
+}
 
 }  // namespace

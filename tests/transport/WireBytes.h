@@ -4,18 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "common/ByteCoding.h"
 #include "common/CMemoryStream.h"
 
 class WireBytes {
  public:
   WireBytes& u16(std::uint16_t v) {
-    bytes_.push_back(static_cast<unsigned char>(v >> 8));
-    bytes_.push_back(static_cast<unsigned char>(v));
-    return *this;
+    unsigned char field[2];
+    return put(field, coding::put16(field, v));
   }
   WireBytes& u32(std::uint32_t v) {
-    u16(static_cast<std::uint16_t>(v >> 16));
-    return u16(static_cast<std::uint16_t>(v));
+    unsigned char field[4];
+    return put(field, coding::put32(field, v));
   }
   WireBytes& raw(const std::string& s) {
     bytes_.insert(bytes_.end(), s.begin(), s.end());
@@ -23,12 +23,8 @@ class WireBytes {
   }
   // A counted string in its short or long form.
   WireBytes& str(const std::string& s) {
-    if (s.size() >= 0xFFFF) {
-      u16(0xFFFF).u32(static_cast<std::uint32_t>(s.size()));
-    } else {
-      u16(static_cast<std::uint16_t>(s.size()));
-    }
-    return raw(s);
+    unsigned char field[6];
+    return put(field, coding::putCountedLength(field, static_cast<std::uint32_t>(s.size()))).raw(s);
   }
   WireBytes& tag() { return str("ATFormat2"); }
   WireBytes& begin(const std::string& name) { return u16(1).str(name); }
@@ -55,6 +51,11 @@ class WireBytes {
   CMemoryStream stream() const { return CMemoryStream(bytes_); }
 
  private:
+  WireBytes& put(const unsigned char* field, const unsigned char* end) {
+    bytes_.insert(bytes_.end(), field, end);
+    return *this;
+  }
+
   std::vector<unsigned char> bytes_;
 };
 

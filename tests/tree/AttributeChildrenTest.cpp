@@ -2,6 +2,9 @@
 // reader's unordered appends, and nodes that move between threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -73,6 +76,109 @@ TEST(AttributeChildren, RestoringOrderKeepsTheLastOfEqualNames) {
             ++i;
         }
     }
+}
+
+// Names stored in an order that is not ascending wait in sorted runs; every way of reading must
+// still see each name once, with its last value, in name order.
+TEST(AttributeChildren, StoringInAnyOrderReadsAsAnOrderedMap) {
+    struct Case {
+        const char* label;
+        int count;
+        int (*numberAt)(int i, int count);
+    };
+    const Case cases[] = {
+        {"ascending", 300, [](int i, int) { return i; }},
+        {"descending", 300, [](int i, int count) { return count - 1 - i; }},
+        {"scattered", 301, [](int i, int count) { return (i * 97) % count; }},
+        {"descending then ascending", 300, [](int i, int count) { return i < count / 2 ? count / 2 - 1 - i : i; }},
+        {"each name twice, scattered then descending", 300,
+         [](int i, int count) { return i < count / 2 ? (i * 37) % (count / 2) : count - 1 - i; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        AttributeChildren children;
+        std::map<std::string, std::int32_t> expected;
+        for (int i = 0; i < c.count; ++i) {
+            const std::string name = "n" + std::to_string(10000 + c.numberAt(i, c.count));
+            children.insertOrAssign(name, integer(i));
+            expected[name] = i;
+            // A lookup while runs are pending finds every name stored so far.
+            ASSERT_TRUE(children.contains(name));
+            ASSERT_EQ(valueOf(children, name.c_str()), i);
+        }
+        ASSERT_EQ(children.size(), expected.size());
+        for (const auto& [name, value] : expected)
+            EXPECT_EQ(valueOf(children, name.c_str()), value) << name;
+        std::vector<std::string> names;
+        for (const auto& [name, value] : expected)
+            names.push_back(name);
+        EXPECT_EQ(namesOf(children), names);
+        EXPECT_EQ(children.lower_bound("n10100")->first, *std::lower_bound(names.begin(), names.end(), "n10100"));
+        EXPECT_EQ(children.rbegin()->first, names.back());
+    }
+}
+
+// Erasing and replacing while names wait in runs, checked against std::map step by step.
+TEST(AttributeChildren, ChangesBetweenUnorderedStoresMatchAnOrderedMap) {
+    AttributeChildren children;
+    std::map<std::string, std::int32_t> expected;
+    std::uint32_t state = 12345;
+    auto next = [&state](std::uint32_t bound) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % bound;
+    };
+    for (std::int32_t step = 0; step < 4000; ++step) {
+        const std::string name = "k" + std::to_string(next(500));
+        switch (next(16)) {
+        case 0:
+            EXPECT_EQ(children.erase(name), expected.erase(name) == 1) << name;
+            break;
+        case 1:
+            if (next(4) == 0 && children.size() > 3) {
+                children.truncate(children.size() - 3);  // the last names in order
+                expected.erase(std::prev(expected.end(), 3), expected.end());
+            }
+            break;
+        default:
+            children.insertOrAssign(name, integer(step));
+            expected[name] = step;
+            break;
+        }
+        // lookup may merge the runs first, find never does; both see the same entries.
+        const auto found = step % 2 == 0 ? children.find(name) : children.lookup(name);
+        const auto wanted = expected.find(name);
+        ASSERT_EQ(found == children.end(), wanted == expected.end()) << "step " << step << " " << name;
+        if (wanted != expected.end()) {
+            ASSERT_EQ(static_cast<const IntegerAttribute&>(*found->second).value(), wanted->second);
+        }
+        if (step % 500 == 0) {
+            ASSERT_EQ(children.size(), expected.size()) << "step " << step;
+            std::vector<std::string> names;
+            for (const auto& [key, value] : expected)
+                names.push_back(key);
+            ASSERT_EQ(namesOf(children), names) << "step " << step;
+        }
+    }
+}
+
+// A tree built by path in descending order: lookups by path see every leaf before and after a
+// walk puts the branch in order, and a copy is the same.
+TEST(AttributeChildren, PathsStoredDescendingStayReachable) {
+    AttributeTree tree;
+    for (int i = 999; i >= 0; --i) {
+        const std::string path = "data.k" + std::to_string(1000 + i);
+        tree.setInteger(path.c_str(), i);
+        tree.setInteger(("index.k" + std::to_string(1000 + i) + ".v").c_str(), i);
+        ASSERT_EQ(tree.getInteger(path.c_str()), i);
+    }
+    EXPECT_EQ(tree.getBranch("data")->childCount(), 1000u);
+    EXPECT_EQ(tree.getInteger("index.k1500.v"), 500);
+    AttributeTree copy(tree);
+    int expectedNumber = 1000;
+    for (const auto& [name, node] : copy.getBranch("data")->children())
+        EXPECT_EQ(name, "k" + std::to_string(expectedNumber++));
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(tree.getInteger(("data.k" + std::to_string(1000 + i)).c_str()), i);
 }
 
 TEST(AttributeChildren, NodesKeepTheirAddressWhileEntriesMove) {
