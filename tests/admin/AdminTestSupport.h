@@ -15,6 +15,7 @@
 #include "brindle/bradm.h"
 #include "common/AttributeTree.h"
 #include "fixtures/FakeReportServer.h"
+#include "fixtures/RefusingPort.h"
 #include "platform/Sockets.h"
 
 namespace admin_test {
@@ -80,28 +81,7 @@ inline std::int32_t typeOf(const RecordedRequest& request) {
     return request.data.getInteger("type", -1);
 }
 
-// A loopback port that refuses connections: bound, never listening.
-class RefusingPort {
-public:
-    RefusingPort() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        address_ = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-    }
-    ~RefusingPort() { ::close(fd_); }
-    RefusingPort(const RefusingPort&) = delete;
-    RefusingPort& operator=(const RefusingPort&) = delete;
-    const std::string& address() const { return address_; }
-
-private:
-    int fd_;
-    std::string address_;
-};
+using fixtures::RefusingPort;
 
 // How a connection attempt of the library fails, made to happen without any name server or
 // remote host: the sockets layer's calls are replaced while the object lives. The fake servers

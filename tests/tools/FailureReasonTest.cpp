@@ -2,11 +2,6 @@
 // answer: one line naming the cause (and, for a wait that ran out, what to check), exit 1.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -15,33 +10,15 @@
 #include "BrindleServer.h"
 #include "ChildProcess.h"
 #include "fixtures/FakeReportServer.h"
+#include "fixtures/RefusingPort.h"
 #include "fixtures/StallingServer.h"
 
 namespace {
 
 using fixtures::FakeReportServer;
+using fixtures::RefusingPort;
 using fixtures::ScriptedReply;
 using fixtures::StallingServer;
-
-// A loopback port that refuses connections: bound, never listening.
-class RefusingPort {
- public:
-  RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    address_ = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-  }
-  ~RefusingPort() { ::close(fd_); }
-  const std::string& address() const { return address_; }
-
- private:
-  int fd_;
-  std::string address_;
-};
 
 // The pre-login reply of a server that asks for no credentials.
 ScriptedReply openPreLogin() {
