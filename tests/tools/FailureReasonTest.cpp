@@ -79,16 +79,6 @@ TEST(FailureReasons, BradmtoolNamesTheCauseOnOneLine) {
   }
 }
 
-TEST(FailureReasons, WrongPasswordGetsTheServersTextAndAHint) {
-  BrindleServer server({"--users", BrindleServer::sourceDir() + "/tests/tools/users-alice"});
-  ASSERT_TRUE(server.started()) << server.failure();
-  const ChildResult result =
-      bradmtool({"--server", server.reportAddress(), "--user", "alice", "--password", "wrong", "list", "/"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find("error 9007: The report server refused the login."), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find("bradmtool: hint: "), std::string::npos) << result.err;
-}
-
 TEST(FailureReasons, TimeoutTakesSecondsOnly) {
   for (const std::string value : {"-1", "x", "", "1e9"}) {
     SCOPED_TRACE(value);
