@@ -73,12 +73,7 @@ std::string LastErrorText::describeException(const CBRWebException& failure) {
     }
 }
 
-std::string LastErrorText::seconds(std::int32_t ms) {
-    std::string number = std::to_string(ms / 1000);
-    if (const std::int32_t part = ms % 1000) {
-        std::string fraction = std::to_string(1000 + part).substr(1);  // three digits
-        while (fraction.back() == '0') fraction.pop_back();
-        number += "." + fraction;
-    }
-    return number + " s";
+std::int32_t LastErrorText::noSession() {
+    set("there is no current session; log in first");
+    return AdminSession::NoSession;
 }

@@ -22,6 +22,6 @@ public:
     // A text for a transport failure that nothing more precise explained.
     static std::string describeException(const CBRWebException& failure);
 
-    // "30 s", "2.5 s", "0.25 s".
-    static std::string seconds(std::int32_t ms);
+    // Records that no session is current and returns that code (1).
+    static std::int32_t noSession();
 };

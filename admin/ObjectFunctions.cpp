@@ -21,11 +21,6 @@ namespace {
 constexpr std::size_t ShortestAppendedReference = 5;
 constexpr std::size_t ShortestRemovedReference = 7;
 
-std::int32_t noSession() {
-    LastErrorText::set("there is no current session; log in first");
-    return AdminSession::NoSession;
-}
-
 ServerConnection* currentConnection() {
     AdminSession* session = CurrentSession::get();
     return session ? session->connection() : nullptr;
@@ -52,7 +47,7 @@ void editMirrors(AttributeTree& working, const char* references, std::size_t sho
 std::int32_t update(const char* objectPath, const RevisionGuardedUpdate::Change& change,
                     const AttributeTree* written = nullptr) {
     ServerConnection* connection = currentConnection();
-    if (!connection) return noSession();
+    if (!connection) return LastErrorText::noSession();
     return RevisionGuardedUpdate(*connection, objectPath).run(change, written);
 }
 
@@ -64,7 +59,7 @@ std::int32_t besCreateObject(const char* cls, const char* name, const char* desc
                              const char* localSource, const char* mirrors) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         AttributeTree properties;
         storeSetText(properties, "Name", name);
         storeSetText(properties, "Description", description);
@@ -80,7 +75,7 @@ std::int32_t besGetProperties(const char* objectPath, std::int32_t depth, std::i
                               AttributeTree* tree) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         if (!tree) return AdminSession::MissingArgument;
         BRMessage& reply = connection->getObject(objectPath, depth, thumbnail);
         if (reply.ErrorCode != 0) return reply.ErrorCode;
@@ -98,7 +93,7 @@ std::int32_t besGetProperties(const char* objectPath, std::int32_t depth, std::i
 std::int32_t besList(const char* objectPath, AttributeTree* tree) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         if (!tree) return AdminSession::MissingArgument;
         BRMessage& reply = connection->getObject(objectPath, -1, 1);
         if (reply.ErrorCode != 0) return reply.ErrorCode;
@@ -111,7 +106,7 @@ std::int32_t besList(const char* objectPath, AttributeTree* tree) {
 
 std::int32_t besSetProperties(const char* objectPath, const AttributeTree* properties) {
     return ExportedCall::run([&]() -> std::int32_t {
-        if (!currentConnection()) return noSession();
+        if (!currentConnection()) return LastErrorText::noSession();
         if (!properties) return AdminSession::MissingArgument;
         return update(objectPath, [properties](AttributeTree& working) {
             AttributeTreeMerger merger(working, 1);
@@ -123,7 +118,7 @@ std::int32_t besSetProperties(const char* objectPath, const AttributeTree* prope
 
 std::int32_t besResetProperties(const char* objectPath, const AttributeTree* value) {
     return ExportedCall::run([&]() -> std::int32_t {
-        if (!currentConnection()) return noSession();
+        if (!currentConnection()) return LastErrorText::noSession();
         if (!value) return AdminSession::MissingArgument;
         return update(objectPath, nullptr, value);
     });
@@ -160,7 +155,7 @@ std::int32_t besRemoveMR(const char* objectPath, const char* references) {
 std::int32_t besEnableObject(const char* objectPath, const char* word) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         const std::int32_t command = CommandWord::number(word);
         if (command == CommandWord::None) return AdminSession::MissingArgument;
         RevisionGuardedUpdate object(*connection, objectPath);
@@ -175,7 +170,7 @@ std::int32_t besEnableObject(const char* objectPath, const char* word) {
 std::int32_t besCopyObject(const char* objectPath, const char* newName) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         return connection->copyObject(objectPath, newName).ErrorCode;
     });
 }
@@ -183,7 +178,7 @@ std::int32_t besCopyObject(const char* objectPath, const char* newName) {
 std::int32_t besMoveObject(const char* objectPath, const char* newName) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         return connection->moveObject(objectPath, newName).ErrorCode;
     });
 }
@@ -191,7 +186,7 @@ std::int32_t besMoveObject(const char* objectPath, const char* newName) {
 std::int32_t besRemoveObject(const char* objectPath) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         return connection->removeObject(objectPath, 0).ErrorCode;
     });
 }
@@ -199,7 +194,7 @@ std::int32_t besRemoveObject(const char* objectPath) {
 std::int32_t besRemoveFolder(const char* objectPath) {
     return ExportedCall::run([&]() -> std::int32_t {
         ServerConnection* connection = currentConnection();
-        if (!connection) return noSession();
+        if (!connection) return LastErrorText::noSession();
         return connection->removeObject(objectPath, 1).ErrorCode;
     });
 }

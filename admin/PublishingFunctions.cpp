@@ -129,10 +129,7 @@ std::int32_t besGetLumoraServerInfo(const char* server, char* urlBytes, std::int
 std::int32_t besBulkPublish(const char* objectPath) {
     return ExportedCall::run([&]() -> std::int32_t {
         AdminSession* session = CurrentSession::get();
-        if (!session || !session->connection()) {
-        LastErrorText::set("there is no current session; log in first");
-        return AdminSession::NoSession;
-    }
+        if (!session || !session->connection()) return LastErrorText::noSession();
         return session->connection()->bulkPublish(objectPath).ErrorCode;
     });
 }

@@ -5,6 +5,7 @@
 
 #include "admin/ClientTimeouts.h"
 #include "admin/LastErrorText.h"
+#include "platform/DurationText.h"
 #include "common/AttributeTree.h"
 #include "common/CBRWebIOStreamException.h"
 #include "common/CSocket.h"
@@ -56,7 +57,7 @@ std::string ServerConnection::connectFailureText(const CBRWebIOStreamException& 
             return "connection refused by " + endpoint_;
         case ETIMEDOUT:
             return "no connection to " + endpoint_ + " within " +
-                   LastErrorText::seconds(ClientTimeouts::connectMs());
+                   platform::secondsText(ClientTimeouts::connectMs());
         case ENETUNREACH:
         case EHOSTUNREACH:
             return "no route to " + endpoint_;
@@ -69,10 +70,10 @@ std::string ServerConnection::exchangeFailureText(const CBRWebIOStreamException&
     const int error = failure.systemError;
     const bool timedOut = error == ETIMEDOUT && failure.code != 0;
     if (timedOut && failure.code == TransportReceiveFailed) {
-        return "no reply from " + endpoint_ + " within " + LastErrorText::seconds(ClientTimeouts::exchangeMs());
+        return "no reply from " + endpoint_ + " within " + platform::secondsText(ClientTimeouts::exchangeMs());
     }
     if (timedOut) {
-        return endpoint_ + " took no request within " + LastErrorText::seconds(ClientTimeouts::exchangeMs());
+        return endpoint_ + " took no request within " + platform::secondsText(ClientTimeouts::exchangeMs());
     }
     switch (failure.code) {
         case 0:  // end of stream

@@ -36,19 +36,21 @@ std::string systemText(const char* what) { return std::string(what) + ": " + std
 
 }  // namespace
 
-UniqueFd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error) {
+UniqueFd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error,
+                    int* errorNumber) {
+    // Records the failure of what, from errno, and gives up.
+    const auto failed = [&](const char* what) {
+        if (errorNumber) *errorNumber = errno;
+        error = systemText(what);
+        return UniqueFd();
+    };
+    if (errorNumber) *errorNumber = 0;
     sockaddr_in address;
     if (!resolve(host, port, address, error)) return {};
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    if (!fd) {
-        error = systemText("socket");
-        return {};
-    }
+    if (!fd) return failed("socket");
     if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS) {
-            error = systemText("connect");
-            return {};
-        }
+        if (errno != EINPROGRESS) return failed("connect");
         pollfd p{fd.get(), POLLOUT, 0};
         int rc;
         do rc = ::poll(&p, 1, timeoutMs);
@@ -57,8 +59,7 @@ UniqueFd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, 
         socklen_t len = sizeof soError;
         if (rc <= 0 || getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &soError, &len) != 0 || soError != 0) {
             errno = rc == 0 ? ETIMEDOUT : (soError ? soError : errno);
-            error = systemText("connect");
-            return {};
+            return failed("connect");
         }
     }
     int flags = fcntl(fd.get(), F_GETFL);

@@ -9,8 +9,10 @@
 
 namespace netio {
 
-// Connects to host:port within timeoutMs; an invalid descriptor and a message on failure.
-UniqueFd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error);
+// Connects to host:port within timeoutMs (-1: no bound); an invalid descriptor and a message on
+// failure, and there the system's error number when errorNumber is given (0 for a failed look-up).
+UniqueFd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error,
+                    int* errorNumber = nullptr);
 // Listens on host:port (port 0 picks a free one) with a backlog of 128.
 UniqueFd listenTcp(const std::string& host, std::uint16_t port, std::string& error);
 // The local port a socket is bound to, 0 when unknown.

@@ -2,8 +2,10 @@
 
 #include <poll.h>
 
+#include <cerrno>
 #include <memory>
 
+#include "platform/DurationText.h"
 #include "standins/common/ConnectionDeadline.h"
 #include "standins/common/HttpReader.h"
 #include "standins/common/NetIo.h"
@@ -14,16 +16,6 @@ PortalClient::PortalClient(std::string host, std::uint16_t port, std::string tic
 std::string& PortalClient::lastErrorText() {
     thread_local std::string text;
     return text;
-}
-
-std::string PortalClient::seconds(int ms) const {
-    std::string text = std::to_string(ms / 1000);
-    if (ms % 1000) {
-        std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
-        while (fraction.back() == '0') fraction.pop_back();
-        text += "." + fraction;
-    }
-    return text + " s";
 }
 
 int32_t PortalClient::logOn() {
@@ -94,12 +86,13 @@ int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::st
     keep = false;
     if (!connection_) {
         std::string error;
-        connection_ = netio::connectTcp(host_, port_, connectMs_ > 0 ? connectMs_ : -1, error);
+        int errorNumber = 0;
+        connection_ = netio::connectTcp(host_, port_, connectMs_ > 0 ? connectMs_ : -1, error, &errorNumber);
         if (!connection_) {
-            lastErrorText() = error.find("Connection refused") != std::string::npos
-                                  ? "connection refused by the portal at " + endpoint()
-                              : error.find("timed out") != std::string::npos
-                                  ? "no connection to the portal at " + endpoint() + " within " + seconds(connectMs_)
+            lastErrorText() = errorNumber == ECONNREFUSED ? "connection refused by the portal at " + endpoint()
+                              : errorNumber == ETIMEDOUT
+                                  ? "no connection to the portal at " + endpoint() + " within " +
+                                        platform::secondsText(connectMs_)
                                   : "cannot connect to the portal at " + endpoint() + ": " + error;
             return LC_CONNECT_FAILED;
         }
@@ -117,7 +110,7 @@ int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::st
     if (!sent) {
         connection_.reset();
         lastErrorText() = deadline && deadline->expired()
-                              ? "the portal at " + endpoint() + " took no request within " + seconds(ioMs_)
+                              ? "the portal at " + endpoint() + " took no request within " + platform::secondsText(ioMs_)
                               : "sending to the portal at " + endpoint() + " failed";
         return LC_CONNECT_FAILED;
     }
@@ -128,7 +121,7 @@ int32_t PortalClient::exchangeOnce(const std::string& wire, int& status, std::st
     if (r == HttpReader::Result::Closed || r == HttpReader::Result::Failed) {
         connection_.reset();
         lastErrorText() = deadline && deadline->expired()
-                              ? "no reply from the portal at " + endpoint() + " within " + seconds(ioMs_)
+                              ? "no reply from the portal at " + endpoint() + " within " + platform::secondsText(ioMs_)
                           : r == HttpReader::Result::Closed
                               ? "the portal at " + endpoint() + " closed the connection without replying"
                               : "the portal at " + endpoint() + " closed the connection in the middle of its reply";

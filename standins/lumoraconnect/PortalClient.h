@@ -46,7 +46,6 @@ private:
     bool keptConnectionUsable() const;
 
     std::string endpoint() const { return host_ + ":" + std::to_string(port_); }
-    std::string seconds(int ms) const;
 
     std::string host_;
     std::uint16_t port_;
