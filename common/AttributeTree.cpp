@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/AttributeChildrenEditor.h"
 #include "common/AttributeTreeVisitor.h"
 
 namespace {
@@ -75,9 +76,10 @@ AttributeTree* asBranch(AttributeNode* node) {
 AttributeTree::AttributeTree() : AttributeNode(NodeKind::Branch) {}
 
 AttributeTree::AttributeTree(const AttributeTree& other) : AttributeNode(other) {
-    children_.reserve(other.children_.size());
+    AttributeChildrenEditor children(children_);
+    children.reserve(other.children_.size());
     for (const auto& [name, child] : other.children_)
-        children_.emplaceAt(children_.end(), name, child->clone(1, -1));
+        children.emplaceAt(children.end(), name, child->clone(1, -1));
 }
 
 AttributeTree& AttributeTree::operator=(const AttributeTree& other) {
@@ -90,14 +92,14 @@ AttributeTree& AttributeTree::operator=(const AttributeTree& other) {
 
 AttributeTree::AttributeTree(AttributeTree&& other) noexcept
     : AttributeNode(std::move(other)), children_(std::move(other.children_)) {
-    other.children_.clear();
+    AttributeChildrenEditor(other.children_).clear();
 }
 
 AttributeTree& AttributeTree::operator=(AttributeTree&& other) noexcept {
     if (this != &other) {
         AttributeNode::operator=(std::move(other));
         children_ = std::move(other.children_);
-        other.children_.clear();
+        AttributeChildrenEditor(other.children_).clear();
     }
     return *this;
 }
@@ -110,11 +112,12 @@ std::unique_ptr<AttributeNode> AttributeTree::clone(int includeHidden, int depth
     auto copy = std::make_unique<AttributeTree>();
     if (depth != -1 && depth <= 0)
         return copy;
-    copy->children_.reserve(children_.size());
+    AttributeChildrenEditor copied(copy->children_);
+    copied.reserve(children_.size());
     for (const auto& [name, child] : children_) {
         if (!includeHidden && isHidden(name))
             continue;
-        copy->children_.emplaceAt(copy->children_.end(), name, child->clone(includeHidden, childDepth(depth)));
+        copied.emplaceAt(copied.end(), name, child->clone(includeHidden, childDepth(depth)));
     }
     return copy;
 }
@@ -144,7 +147,7 @@ const AttributeNode* AttributeTree::find(const char* path) const {
         if (current->kind() != NodeKind::Branch)
             throw NodeNotFoundException();
         const Children& children = static_cast<const AttributeTree*>(current)->children_;
-        auto it = children.lookup(token);
+        auto it = AttributeChildrenEditor::lookup(children, token);
         if (it == children.end())
             throw NodeNotFoundException();
         current = it->second.get();
@@ -240,18 +243,20 @@ AttributeNode* AttributeTree::putOwned(const char* path, std::unique_ptr<Attribu
         current = current->branchOnPath(token);
         token = following;
     }
+    AttributeChildrenEditor children(current->children_);
     if (!node) {
-        current->children_.erase(token);
+        children.erase(token);
         return nullptr;
     }
-    return current->children_.insertOrAssign(token, std::move(node));
+    return children.insertOrAssign(token, std::move(node));
 }
 
 // The child branch of that name, made when there is none and put in place of a leaf.
 AttributeTree* AttributeTree::branchOnPath(std::string_view name) {
-    const auto it = children_.lookup(name);
-    if (it == children_.end())
-        return static_cast<AttributeTree*>(children_.insertNew(name, std::make_unique<AttributeTree>()));
+    AttributeChildrenEditor children(children_);
+    const auto it = children.lookup(name);
+    if (it == children.end())
+        return static_cast<AttributeTree*>(children.insertNew(name, std::make_unique<AttributeTree>()));
     if (it->second->kind() != NodeKind::Branch)
         it->second = std::make_unique<AttributeTree>();
     return static_cast<AttributeTree*>(it->second.get());
@@ -259,11 +264,14 @@ AttributeTree* AttributeTree::branchOnPath(std::string_view name) {
 
 void AttributeTree::assign(const AttributeTree& other) {
     Children copy;
-    copy.reserve(other.children_.size());
+    AttributeChildrenEditor copied(copy);
+    copied.reserve(other.children_.size());
     for (const auto& [name, child] : other.children_)
-        copy.emplaceAt(copy.end(), name, child->clone(1, -1));
+        copied.emplaceAt(copied.end(), name, child->clone(1, -1));
     children_ = std::move(copy);
 }
+
+void AttributeTree::clear() { AttributeChildrenEditor(children_).clear(); }
 
 TextAttribute* AttributeTree::setText(const char* path, const char* text, const char* tag) {
     return static_cast<TextAttribute*>(putOwned(path, std::make_unique<TextAttribute>(text, tag)));
@@ -286,43 +294,46 @@ void AttributeTree::remove(const char* path) {
     PathTokens tokens(path);
     std::string_view token;
     AttributeTree* parent = nullptr;
-    Children::iterator reached;
+    AttributeChildrenEditor::iterator reached;
     AttributeNode* current = this;
     while (tokens.next(token)) {
         AttributeTree* branch = asBranch(current);
         if (branch == nullptr)
             return;
-        auto it = branch->children_.find(token);
-        if (it == branch->children_.end())
+        AttributeChildrenEditor children(branch->children_);
+        auto it = children.find(token);
+        if (it == children.end())
             return;
         parent = branch;
         reached = it;
         current = it->second.get();
     }
     if (parent != nullptr)
-        parent->children_.erase(reached);
+        AttributeChildrenEditor(parent->children_).erase(reached);
 }
 
 AttributeNode* AttributeTree::adopt(std::string name, std::unique_ptr<AttributeNode> node) {
+    AttributeChildrenEditor children(children_);
     if (!node) {
-        children_.erase(name);
+        children.erase(name);
         return nullptr;
     }
-    return children_.insertOrAssign(std::move(name), std::move(node));
+    return children.insertOrAssign(std::move(name), std::move(node));
 }
 
 std::unique_ptr<AttributeNode> AttributeTree::exchange(std::string_view name, std::unique_ptr<AttributeNode> node) {
-    const auto found = children_.find(name);
-    if (found != children_.end()) {
+    AttributeChildrenEditor children(children_);
+    const auto found = children.find(name);
+    if (found != children.end()) {
         std::unique_ptr<AttributeNode> previous = std::move(found->second);
         if (node)
             found->second = std::move(node);
         else
-            children_.erase(found);
+            children.erase(found);
         return previous;
     }
     if (node)
-        children_.insertOrAssign(name, std::move(node));
+        children.insertOrAssign(name, std::move(node));
     return nullptr;
 }
 

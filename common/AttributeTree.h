@@ -28,7 +28,7 @@ class AttributeTreeVisitor;
 class BRINDLE_EXPORT AttributeTree : public AttributeNode {
 public:
     // Name order is bytewise on unsigned values; lookups take a std::string_view, so no
-    // std::string is built for them. Iterated like an ordered map of name to owned node.
+    // std::string is built for them. Read like an ordered map of name to owned node.
     using Children = AttributeChildren;
 
     AttributeTree();
@@ -95,7 +95,7 @@ public:
 
     std::size_t childCount() const { return children_.size(); }
     // Removes every child; isSet and tag stay.
-    void clear() { children_.clear(); }
+    void clear();
 
     // --- Direct access for readers, writers and visitors ------------------------------------
     // Children in name order.

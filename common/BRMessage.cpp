@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/AttributeChildrenEditor.h"
 #include "common/ByteCoding.h"
 
 namespace {
@@ -48,7 +49,7 @@ HeaderValues findHeaderValues(const AttributeTree& header) {
   const AttributeChildren& children = header.children();
   auto next = children.begin();
   for (std::size_t i = 0; i < found.size(); ++i) {
-    if (next != children.end() && AttributeChildren::sameName(next->first, HeaderValueNames[i])) {
+    if (next != children.end() && AttributeChildrenEditor::sameName(next->first, HeaderValueNames[i])) {
       found[i] = next->second.get();
       ++next;
       continue;
@@ -151,7 +152,7 @@ void keepOnlyHeaderValues(AttributeTree& header) {
   const auto& children = header.children();
   std::size_t index = 0;
   for (; index < children.size() && index < std::size(HeaderValueNames); ++index)
-    if (!AttributeChildren::sameName((children.begin() + static_cast<std::ptrdiff_t>(index))->first, HeaderValueNames[index]))
+    if (!AttributeChildrenEditor::sameName((children.begin() + static_cast<std::ptrdiff_t>(index))->first, HeaderValueNames[index]))
       break;
   if (index == children.size()) return;  // a reply's header: nothing else to drop
   std::vector<std::string> others;

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "common/AttributeChildrenEditor.h"
 #include "common/ByteCoding.h"
 #include "common/CBRWebIOStreamException.h"
 
@@ -302,7 +303,7 @@ bool skipShortString(const unsigned char*& at, const unsigned char* end, std::si
 // Whether a name read from the wire, bytes as they are, is the stored name: the same bytes,
 // none of them a NUL (a name read ends at its first NUL; a stored one may hold one).
 BRINDLE_HOT_INLINE bool sameName(const std::string& stored, std::string_view wire) {
-  return AttributeChildren::sameName(stored, wire) && wireLength(wire) == wire.size();
+  return AttributeChildrenEditor::sameName(stored, wire) && wireLength(wire) == wire.size();
 }
 
 // A name in the short form that is the stored name.
@@ -467,7 +468,7 @@ void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& r
 // keepEarlier: the children the branch has stay whether or not an entry takes their place
 // (the root reopened after its EndBranch).
 FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
-  branch.children_.settle();  // earlier entries are addressed by their place in name order
+  AttributeChildrenEditor(branch.children_).settle();  // earlier entries are addressed by their place in name order
   const std::size_t earlier = branch.children_.size();
   OpenBranch open;
   open.branch = &branch;
@@ -513,7 +514,7 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream
     documentBytes_ += name_.size();
   }
   take(open, index);
-  return (open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index))->second;
+  return (AttributeChildrenEditor(open.branch->children_).begin() + static_cast<std::ptrdiff_t>(index))->second;
 }
 
 
@@ -698,13 +699,13 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::settlePending(OpenBranch& open
 }
 
 void FastTreeStreamer::completeBranch(OpenBranch& open) {
-  AttributeChildren& children = open.branch->children_;
+  AttributeChildrenEditor children(open.branch->children_);
   if (open.takenCount != open.earlierCount) dropUntaken(open);
   takenTop_ = open.firstMark;
   open.earlierCount = open.takenCount = 0;
   const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
   if (first == pending_.end()) return;
-  const auto last = open.ordered ? pending_.end() : AttributeChildren::orderKeepingLast(first, pending_.end());
+  const auto last = open.ordered ? pending_.end() : AttributeChildrenEditor::orderKeepingLast(first, pending_.end());
   // New names never equal earlier ones, so they need sorting in only when they do not all follow them.
   const bool follows = children.empty() || (children.end() - 1)->first < first->first;
   children.reserve(children.size() + static_cast<std::size_t>(last - first));
@@ -716,7 +717,7 @@ void FastTreeStreamer::completeBranch(OpenBranch& open) {
 
 // Removes the earlier entries no entry of the document took, keeping the order of the rest.
 void FastTreeStreamer::dropUntaken(OpenBranch& open) {
-  AttributeChildren& children = open.branch->children_;
+  AttributeChildrenEditor children(open.branch->children_);
   const auto base = children.begin();
   std::size_t kept = 0;
   for (std::size_t i = 0; i < open.earlierCount; ++i) {

@@ -3,6 +3,7 @@ add_library(brtree STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Tokenizer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AttributeTreeException.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AttributeNode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AttributeChildren.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextAttribute.cpp
   ${CMAKE_CURRENT_LIST_DIR}/IntegerAttribute.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlainIntegerAttribute.cpp

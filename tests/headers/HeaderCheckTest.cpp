@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,28 @@ TEST(HeaderCheckList, HoldsThePublicHeaders) {
   for (const char* expected : {"include/brindle/bradm.h", "include/brindle/BRCUtil.h",
                                "common/AttributeChildren.h", "platform/ui/CString.h"}) {
     EXPECT_NE(std::find(headers.begin(), headers.end(), expected), headers.end()) << expected;
+  }
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The libraries' own helpers stay out: changing a branch's children, and the per-thread cache
+// of node memory (only operator new and delete of the nodes are declared).
+TEST(HeaderCheckList, LeavesTheInternalHelpersOut) {
+  const std::vector<std::string> headers = installedHeaders();
+  ASSERT_FALSE(headers.empty());
+  for (const char* internal : {"common/AttributeChildrenEditor.h", "common/FastTreeStreamer.h"}) {
+    EXPECT_EQ(std::find(headers.begin(), headers.end(), internal), headers.end()) << internal;
+  }
+  for (const std::string& header : headers) {
+    const std::string text = fileText(sourceDir() + "/" + header);
+    ASSERT_FALSE(text.empty()) << header;
+    for (const char* word : {"thread_local", "NodeCache", "insertOrAssign", "appendUnordered", "restoreOrder"}) {
+      EXPECT_EQ(text.find(word), std::string::npos) << word << " in " << header;
+    }
   }
 }
 

@@ -1,5 +1,5 @@
-// The children container: map-like reading in unsigned byte order, storing in any order, the
-// reader's unordered appends, and nodes that move between threads.
+// The children container: map-like reading in unsigned byte order, storing in any order through
+// the editor, the reader's unordered appends, and nodes that move between threads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,9 +8,12 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "common/AttributeChildren.h"
+#include "common/AttributeChildrenEditor.h"
 #include "common/AttributeTree.h"
 
 namespace {
@@ -30,10 +33,11 @@ std::int32_t valueOf(const AttributeChildren& children, const char* name) {
 
 TEST(AttributeChildren, StoresInUnsignedByteOrderAndReplacesByName) {
     AttributeChildren children;
+    AttributeChildrenEditor edit(children);
     const char* order[] = {"b", "\xC3\xA9", "ab", "a", "B", "", "b"};
     std::int32_t value = 0;
     for (const char* name : order)
-        children.insertOrAssign(std::string_view(name), integer(value++));
+        edit.insertOrAssign(std::string_view(name), integer(value++));
     EXPECT_EQ(namesOf(children), (std::vector<std::string>{"", "B", "a", "ab", "b", "\xC3\xA9"}));
     EXPECT_EQ(valueOf(children, "b"), 6) << "the second b replaced the first";
     EXPECT_EQ(children.size(), 6u);
@@ -41,8 +45,9 @@ TEST(AttributeChildren, StoresInUnsignedByteOrderAndReplacesByName) {
 
 TEST(AttributeChildren, LooksUpLikeAnOrderedMap) {
     AttributeChildren children;
+    AttributeChildrenEditor edit(children);
     for (const char* name : {"alpha", "beta", "gamma"})
-        children.insertOrAssign(std::string(name), integer(static_cast<std::int32_t>(std::string(name).size())));
+        edit.insertOrAssign(std::string(name), integer(static_cast<std::int32_t>(std::string(name).size())));
     EXPECT_EQ(children.find("beta")->first, "beta");
     EXPECT_EQ(children.find("bet"), children.end());
     EXPECT_EQ(children.find(std::string("gamma"))->second.get(), children.at("gamma").get());
@@ -52,10 +57,10 @@ TEST(AttributeChildren, LooksUpLikeAnOrderedMap) {
     EXPECT_EQ(children.lower_bound("b")->first, "beta");
     EXPECT_EQ(children.lower_bound("z"), children.end());
     EXPECT_THROW(children.at("delta"), std::out_of_range);
-    EXPECT_TRUE(children.erase("beta"));
-    EXPECT_FALSE(children.erase("beta"));
+    EXPECT_TRUE(edit.erase("beta"));
+    EXPECT_FALSE(edit.erase("beta"));
     EXPECT_EQ(namesOf(children), (std::vector<std::string>{"alpha", "gamma"}));
-    children.clear();
+    edit.clear();
     EXPECT_TRUE(children.empty());
 }
 
@@ -64,10 +69,11 @@ TEST(AttributeChildren, RestoringOrderKeepsTheLastOfEqualNames) {
     for (int count : {5, 16, 17, 500}) {
         SCOPED_TRACE(count);
         AttributeChildren children;
+        AttributeChildrenEditor edit(children);
         for (int round = 0; round < 3; ++round)
             for (int i = count - 1; i >= 0; --i)
-                children.appendUnordered("n" + std::to_string(100000 + i), integer(round * 1000000 + i));
-        children.restoreOrder();
+                edit.appendUnordered("n" + std::to_string(100000 + i), integer(round * 1000000 + i));
+        edit.restoreOrder();
         ASSERT_EQ(children.size(), static_cast<std::size_t>(count));
         int i = 0;
         for (const auto& [name, node] : children) {
@@ -97,10 +103,11 @@ TEST(AttributeChildren, StoringInAnyOrderReadsAsAnOrderedMap) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         AttributeChildren children;
+        AttributeChildrenEditor edit(children);
         std::map<std::string, std::int32_t> expected;
         for (int i = 0; i < c.count; ++i) {
             const std::string name = "n" + std::to_string(10000 + c.numberAt(i, c.count));
-            children.insertOrAssign(name, integer(i));
+            edit.insertOrAssign(name, integer(i));
             expected[name] = i;
             // A lookup while runs are pending finds every name stored so far.
             ASSERT_TRUE(children.contains(name));
@@ -121,6 +128,7 @@ TEST(AttributeChildren, StoringInAnyOrderReadsAsAnOrderedMap) {
 // Erasing and replacing while names wait in runs, checked against std::map step by step.
 TEST(AttributeChildren, ChangesBetweenUnorderedStoresMatchAnOrderedMap) {
     AttributeChildren children;
+    AttributeChildrenEditor edit(children);
     std::map<std::string, std::int32_t> expected;
     std::uint32_t state = 12345;
     auto next = [&state](std::uint32_t bound) {
@@ -131,21 +139,21 @@ TEST(AttributeChildren, ChangesBetweenUnorderedStoresMatchAnOrderedMap) {
         const std::string name = "k" + std::to_string(next(500));
         switch (next(16)) {
         case 0:
-            EXPECT_EQ(children.erase(name), expected.erase(name) == 1) << name;
+            EXPECT_EQ(edit.erase(name), expected.erase(name) == 1) << name;
             break;
         case 1:
             if (next(4) == 0 && children.size() > 3) {
-                children.truncate(children.size() - 3);  // the last names in order
+                edit.truncate(children.size() - 3);  // the last names in order
                 expected.erase(std::prev(expected.end(), 3), expected.end());
             }
             break;
         default:
-            children.insertOrAssign(name, integer(step));
+            edit.insertOrAssign(name, integer(step));
             expected[name] = step;
             break;
         }
         // lookup may merge the runs first, find never does; both see the same entries.
-        const auto found = step % 2 == 0 ? children.find(name) : children.lookup(name);
+        const auto found = step % 2 == 0 ? children.find(name) : AttributeChildrenEditor::lookup(children, name);
         const auto wanted = expected.find(name);
         ASSERT_EQ(found == children.end(), wanted == expected.end()) << "step " << step << " " << name;
         if (wanted != expected.end()) {
@@ -188,6 +196,90 @@ TEST(AttributeChildren, NodesKeepTheirAddressWhileEntriesMove) {
         tree.setInteger(("a" + std::to_string(i)).c_str(), i);  // each one inserted before "z"
     EXPECT_EQ(tree.find("z"), last);
     EXPECT_EQ(tree.childCount(), 1001u);
+}
+
+// What a host sees of a branch's children only reads: entries come out const, and storing,
+// removing and ordering are the editor's alone.
+template <typename T, typename = void>
+struct StoresByName : std::false_type {};
+template <typename T>
+struct StoresByName<T, std::void_t<decltype(std::declval<T&>().insertOrAssign(std::string(), integer(0)))>>
+    : std::true_type {};
+template <typename T, typename = void>
+struct ErasesByName : std::false_type {};
+template <typename T>
+struct ErasesByName<T, std::void_t<decltype(std::declval<T&>().erase(std::string_view()))>> : std::true_type {};
+template <typename T, typename = void>
+struct Clears : std::false_type {};
+template <typename T>
+struct Clears<T, std::void_t<decltype(std::declval<T&>().clear())>> : std::true_type {};
+template <typename T, typename = void>
+struct AppendsUnordered : std::false_type {};
+template <typename T>
+struct AppendsUnordered<T, std::void_t<decltype(std::declval<T&>().appendUnordered(std::string(), integer(0)))>>
+    : std::true_type {};
+template <typename T, typename = void>
+struct Truncates : std::false_type {};
+template <typename T>
+struct Truncates<T, std::void_t<decltype(std::declval<T&>().truncate(0))>> : std::true_type {};
+
+template <typename T>
+constexpr bool entriesAreConst =
+    std::is_const_v<std::remove_reference_t<decltype(*std::declval<T&>().begin())>> &&
+    std::is_const_v<std::remove_reference_t<decltype(*std::declval<T&>().find(std::string_view()))>>;
+
+TEST(AttributeChildren, HostsOnlyRead) {
+    EXPECT_TRUE(entriesAreConst<AttributeChildren>);
+    EXPECT_FALSE(StoresByName<AttributeChildren>::value);
+    EXPECT_FALSE(ErasesByName<AttributeChildren>::value);
+    EXPECT_FALSE(Clears<AttributeChildren>::value);
+    EXPECT_FALSE(AppendsUnordered<AttributeChildren>::value);
+    EXPECT_FALSE(Truncates<AttributeChildren>::value);
+    // The same probes see the editor's changes, so they would see them on the container too.
+    EXPECT_FALSE(entriesAreConst<AttributeChildrenEditor>);
+    EXPECT_TRUE(StoresByName<AttributeChildrenEditor>::value);
+    EXPECT_TRUE(ErasesByName<AttributeChildrenEditor>::value);
+    EXPECT_TRUE(Clears<AttributeChildrenEditor>::value);
+    EXPECT_TRUE(AppendsUnordered<AttributeChildrenEditor>::value);
+    EXPECT_TRUE(Truncates<AttributeChildrenEditor>::value);
+}
+
+// A host reads through the const container alone: every walk of a branch whose names wait in
+// runs merges them first (out of line), whichever reading call comes first.
+TEST(AttributeChildren, EveryReadingWalkSeesNameOrder) {
+    using Read = std::vector<std::string> (*)(const AttributeChildren&);
+    const std::pair<const char*, Read> reads[] = {
+        {"begin", [](const AttributeChildren& c) { return namesOf(c); }},
+        {"rbegin",
+         [](const AttributeChildren& c) {
+             std::vector<std::string> names;
+             for (auto it = c.rbegin(); it != c.rend(); ++it)
+                 names.insert(names.begin(), it->first);
+             return names;
+         }},
+        {"lower_bound",
+         [](const AttributeChildren& c) {
+             std::vector<std::string> names;
+             for (auto it = c.lower_bound(""); it != c.end(); ++it)
+                 names.push_back(it->first);
+             return names;
+         }},
+        {"size then iterators",
+         [](const AttributeChildren& c) {
+             std::vector<std::string> names(c.size());
+             std::transform(c.cend() - static_cast<std::ptrdiff_t>(names.size()), c.cend(), names.begin(),
+                            [](const AttributeChildren::value_type& entry) { return entry.first; });
+             return names;
+         }},
+    };
+    for (const auto& [label, read] : reads) {
+        SCOPED_TRACE(label);
+        AttributeTree tree;
+        for (const char* name : {"m", "c", "x", "a", "q", "b"})
+            tree.setInteger(name, 1);
+        const AttributeChildren& children = tree.children();
+        EXPECT_EQ(read(children), (std::vector<std::string>{"a", "b", "c", "m", "q", "x"}));
+    }
 }
 
 // Node memory is reused per thread; a node may still be freed by any thread.

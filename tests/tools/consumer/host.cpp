@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <string>
 
 #include "brindle/BRCUtil.h"
 #include "brindle/bradm.h"
@@ -35,6 +36,11 @@ int main() {
     caught = true;
   }
 
+  // A name stored out of order: reading the children puts it in place (the library merges).
+  tree.setText("report.date", "today");
+  std::string names;
+  for (const auto& [name, child] : tree.getBranch("report")->children()) names += name + ",";
+
   const int listed = besList("/", &tree);  // no session: 1 at once
 
   const CatalogueEntry* entry = besMsgInitialize();
@@ -47,11 +53,11 @@ int main() {
 
   Dl_info library{};
   dladdr(reinterpret_cast<void*>(&besLogin), &library);
-  std::printf("caught=%d visited=%d listed=%d message=%s republished=%d error=%s bradm=%s\n",
-              caught ? 1 : 0, counter.texts, listed, message ? message : "(none)", republished,
+  std::printf("caught=%d visited=%d children=%s listed=%d message=%s republished=%d error=%s bradm=%s\n",
+              caught ? 1 : 0, counter.texts, names.c_str(), listed, message ? message : "(none)", republished,
               error.GetString(), library.dli_fname ? library.dli_fname : "(unknown)");
-  return caught && counter.texts == 2 && listed == 1 && message != nullptr && republished == 0 &&
-                 !error.IsEmpty()
+  return caught && counter.texts == 2 && names == "date,name,owner," && listed == 1 && message != nullptr &&
+                 republished == 0 && !error.IsEmpty()
              ? 0
              : 1;
 }
