@@ -46,6 +46,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/AttributeTree.h"
@@ -113,12 +114,22 @@ class FastTreeStreamer {
   template <typename Compose>
   void putEntry(std::size_t size, Compose compose);
 
-  void readBranchContents(CInputStream& stream, AttributeTree& root);
-  std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
-  void readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& leaf);
-  void readBinaryValue(CInputStream& stream, BinaryAttribute& leaf);
-  void readReusing(CInputStream& stream, std::string& target);
-  static void readBinary(CInputStream& stream, BinaryAttribute& leaf, std::uint32_t length);
+  // Reading. The entries are decoded from the window [at_, end_): the input's read window,
+  // or scratch_ when a field had to be gathered there; unconsumed_ is where the input's window
+  // begins, so the bytes decoded since are consumed from it before the input is used again.
+  void attach(CInputStream& input);
+  void detach();
+  void resumeInput();
+  void settleInput();
+  [[noreturn]] void fail(int line);
+  const unsigned char* takeBytes(std::size_t count);
+  const unsigned char* gather(std::size_t count);
+  std::uint16_t takeU16();
+  std::uint32_t takeU32();
+  std::string_view takeString(std::string& spill);
+  std::string_view takeGrowing(std::uint32_t length, std::string& spill);
+  void skipString();
+  void takeInto(unsigned char* to, std::uint32_t count);
 
   // A branch being read. The children it had when it was opened (none for a
   // new branch) are the earlier entries: an entry of the document that finds
@@ -138,35 +149,37 @@ class FastTreeStreamer {
     bool ordered = true;  // the new names so far arrived ascending
     std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
-  void take(OpenBranch& open, std::size_t index);
-  bool taken(const OpenBranch& open, std::size_t index) const;
+  void readBranchContents(AttributeTree& root);
+  [[noreturn]] void refuseEntry();
+  OpenBranch closedRoot(AttributeTree& root) const;
+  void openSubBranch(OpenBranch& current);
+  void readLeafEntry(OpenBranch& current, std::uint16_t code);
   OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
-  std::size_t readExpectedLeaves(CInputStream& stream, OpenBranch& open, std::size_t most);
-  bool overwriteExpectedLeaf(const unsigned char*& at, const unsigned char* end, const std::string& name,
-                             AttributeNode& node, std::size_t& bytes);
-
-  // A branch of the earlier tree while a document of the same shape is matched against it:
-  // the next child to match, among its leaves and then among its sub-branches.
-  struct ShapeLevel {
-    AttributeTree* branch;
-    std::size_t next;
-    bool inBranches;
-  };
-  bool readSameShape(CInputStream& stream, AttributeTree& root);
-  void skipString(CInputStream& stream);
-  std::unique_ptr<AttributeNode>& entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch);
-  std::size_t expectedEarlier(OpenBranch& open, bool isBranch) const;
-  std::size_t findEarlier(OpenBranch& open, const std::string& name, bool isBranch);
-  std::unique_ptr<AttributeNode>& appendPending(CInputStream& stream, OpenBranch& open);
-  std::unique_ptr<AttributeNode>& appendPending(const std::string& name, OpenBranch& open);
-  std::unique_ptr<AttributeNode>& settlePending(OpenBranch& open);
+  void markTaken(OpenBranch& open, std::size_t index);
+  bool isTaken(const OpenBranch& open, std::size_t index) const;
+  std::unique_ptr<AttributeNode>& entrySlot(OpenBranch& open, bool isBranch);
+  static AttributeChildren::value_type& earlierAt(OpenBranch& open, std::size_t index);
+  static std::size_t expectedEarlier(OpenBranch& open, bool isBranch);
+  static std::size_t findEarlier(OpenBranch& open, std::string_view name, bool isBranch);
+  std::unique_ptr<AttributeNode>& appendPending(std::string_view name, OpenBranch& open);
   void completeBranch(OpenBranch& open);
   void dropUntaken(OpenBranch& open);
+
+  std::unique_ptr<AttributeNode> readLeaf(std::uint16_t code);
+  void readLeafInto(std::uint16_t code, AttributeNode& leaf);
+  void readText(std::string& target);
+  void readTag(std::string& target);
+  void readBinaryValue(BinaryAttribute& leaf);
 
   CIOStream* stream_ = nullptr;
   int selective_ = 0;
   std::vector<unsigned char> entry_;  // an entry composed outside the stream's window
-  // Reused for the names that are not kept and for every tag read.
+  CInputStream* input_ = nullptr;
+  const unsigned char* at_ = nullptr;
+  const unsigned char* end_ = nullptr;
+  const unsigned char* unconsumed_ = nullptr;
+  std::vector<unsigned char> scratch_;
+  // Where a long name or skipped string is read, and every tag of a new leaf.
   std::string name_;
   std::string tag_;
   // Reused by every read: the entries of the branches still open, innermost last, and the
@@ -174,7 +187,6 @@ class FastTreeStreamer {
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
   std::vector<unsigned char> taken_;  // [0, takenTop_) in use
-  std::vector<ShapeLevel> shapeLevels_;  // the parents of the branch matched, innermost last
   std::size_t takenTop_ = 0;
   std::size_t documentEntries_ = 0;
   std::size_t documentBytes_ = 0;
