@@ -346,6 +346,12 @@ BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::takeU32() { return get32(take
 // CInputStream::FirstGrowth is read into spill, in room that grows as its bytes arrive.
 BRINDLE_HOT_INLINE std::string_view FastTreeStreamer::takeString(std::string& spill) {
   std::uint32_t length = takeU16();
+  // The usual case: a string in the short form that lies in the window.
+  if (length != LongStringMark && length <= static_cast<std::size_t>(end_ - at_)) {
+    const char* bytes = reinterpret_cast<const char*>(at_);
+    at_ += length;
+    return std::string_view(bytes, length);
+  }
   if (length == LongStringMark) {
     length = takeU32();
     if (length > CInputStream::MaxStringLength) fail(CInputStream::LineLengthTooLarge);
@@ -363,7 +369,7 @@ std::string_view FastTreeStreamer::takeGrowing(std::uint32_t length, std::string
 }
 
 // A counted string that is not kept; bytesRead counts all its bytes.
-void FastTreeStreamer::skipString() { documentBytes_ += takeString(name_).size(); }
+BRINDLE_HOT_INLINE void FastTreeStreamer::skipString() { documentBytes_ += takeString(name_).size(); }
 
 // count bytes straight into to: from the window, or from the input when they are not all there.
 void FastTreeStreamer::takeInto(unsigned char* to, std::uint32_t count) {
@@ -429,8 +435,8 @@ void FastTreeStreamer::detach() {
   releaseGrown(name_);
 }
 
-// Open branches are kept on an explicit stack, never on the call stack; the
-// stack holds the parents of the branch being read. The root's own EndBranch
+// Open branches are kept on an explicit stack, never on the call stack, the
+// branch being read last. The root's own EndBranch
 // closes it, and anything that comes before EndOfTree still lands in the root
 // beside what it holds.
 //
@@ -446,15 +452,16 @@ void FastTreeStreamer::detach() {
 // A reply read over the last one of its kind mostly has exactly its shape: every entry then
 // finds its slot where it is expected, and its value is written over the node there.
 void FastTreeStreamer::readBranchContents(AttributeTree& root) {
-  OpenBranch current = openBranch(root, 1, false);
+  openBranch(openBranches_.emplace_back(), root, 1, false);
   bool rootOpen = true;
   bool rootToReopen = false;
   std::size_t entries = 0;
   for (;;) {
     const auto code = static_cast<WireCode>(takeU16());
     if (code == WireCode::EndOfTree) break;
+    OpenBranch& current = openBranches_.back();  // the innermost branch open
     if (rootToReopen) {
-      current = openBranch(root, 1, true);
+      openBranch(current, root, 1, true);
       rootToReopen = false;
     }
     if (++entries > MaxEntries) refuseEntry();
@@ -464,22 +471,24 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
         break;
       case WireCode::IntegerEntry:
       case WireCode::TextEntry:
+        if (overwriteExpectedLeaf(current, code)) break;
+        readLeafEntry(current, static_cast<std::uint16_t>(code));
+        break;
       case WireCode::BinaryEntry:
         readLeafEntry(current, static_cast<std::uint16_t>(code));
         break;
       case WireCode::EndBranch:
         skipString();  // the name is not used
-        if (openBranches_.empty() && !rootOpen) fail(LineUnknownEntryCode);
+        if (openBranches_.size() == 1 && !rootOpen) fail(LineUnknownEntryCode);
         completeBranch(current);
-        if (!openBranches_.empty()) {
-          current = openBranches_.back();  // the parent, as it was when the branch was opened
-          openBranches_.pop_back();
+        if (openBranches_.size() > 1) {
+          openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
           break;
         }
         // Closed: what the root holds joins the entries that may still come before EndOfTree,
         // opened when one does.
         rootOpen = false;
-        current = closedRoot(root);
+        closeRoot(current);
         rootToReopen = true;
         break;
       default:
@@ -487,7 +496,6 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
     }
   }
   documentEntries_ = entries;
-  completeBranch(current);
   while (!openBranches_.empty()) {
     completeBranch(openBranches_.back());
     openBranches_.pop_back();
@@ -501,25 +509,71 @@ void FastTreeStreamer::refuseEntry() {
 }
 
 // The root after its own EndBranch: no earlier entries, as it holds its complete contents.
-FastTreeStreamer::OpenBranch FastTreeStreamer::closedRoot(AttributeTree& root) const {
-  OpenBranch closed;
-  closed.branch = &root;
-  closed.firstPending = pending_.size();
-  closed.firstMark = takenTop_;
-  closed.depth = 1;
-  return closed;
+// Its fields are set one by one where it lies, as in openBranch.
+void FastTreeStreamer::closeRoot(OpenBranch& root) const {
+  root.firstPending = pending_.size();
+  root.firstMark = takenTop_;
+  root.earlier = nullptr;
+  root.earlierCount = root.takenCount = 0;
+  root.leafCursor = root.branchCursor = 0;
+  root.ordered = true;
 }
 
+// Opens the branch of a BeginBranch entry of current on the stack of open branches.
 void FastTreeStreamer::openSubBranch(OpenBranch& current) {
   std::unique_ptr<AttributeNode>& slot = entrySlot(current, true);
-  if (current.depth >= MaxDepth) fail(LineUnknownEntryCode);
+  const int depth = current.depth;
+  if (depth >= MaxDepth) fail(LineUnknownEntryCode);
   if (slot && slot->kind() == NodeKind::Branch)
     freshen(*slot);
   else
     slot = std::make_unique<AttributeTree>();
   auto& opened = static_cast<AttributeTree&>(*slot);
-  openBranches_.push_back(current);
-  current = openBranch(opened, current.depth + 1, false);
+  openBranch(openBranches_.emplace_back(), opened, depth + 1, false);  // current may move
+}
+
+// The usual entry of a reply read over the last one: a text or integer leaf without a tag,
+// where the earlier tree has a leaf of its name and kind next in line, whole in the window
+// (its code already taken). One look at the window's length covers all its fields, and the
+// value is written over the leaf, which ends as readLeafInto would leave it. False, with
+// nothing taken, for any other entry; readLeafEntry reads that one.
+BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(OpenBranch& open, WireCode code) {
+  if (open.earlierCount == 0) return false;
+  const std::size_t index = expectedEarlier(open, false);
+  if (index == NotFound) return false;
+  AttributeChildren::value_type& earlier = earlierAt(open, index);
+  AttributeNode& node = *earlier.second;
+  const bool isText = code == WireCode::TextEntry;
+  if (node.kind() != (isText ? NodeKind::Text : NodeKind::Integer)) return false;
+  const auto available = static_cast<std::size_t>(end_ - at_);
+  if (available < 2) return false;
+  const std::uint32_t nameLength = get16(at_);
+  // The value's fields take 8 bytes at least (an integer's; a text's with its length, 6 and the text).
+  if (nameLength == LongStringMark || available - 2 < std::size_t{nameLength} + 8) return false;
+  if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(at_ + 2), nameLength))) return false;
+  const unsigned char* value = at_ + 2 + nameLength;
+  const std::size_t valueRoom = available - 2 - nameLength;
+  if (!isText) {
+    if (get16(value + 6) != 0) return false;
+    static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
+    node.setIsSet(isSetFromFlag(get16(value + 4)));
+    at_ = value + 8;
+  } else {
+    const std::uint32_t textLength = get16(value);
+    if (textLength == LongStringMark || valueRoom < std::size_t{textLength} + 6 || get16(value + 4 + textLength) != 0)
+      return false;
+    std::string& text = static_cast<TextAttribute&>(node).text_;
+    releaseGrown(text);
+    assignString(text, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
+    documentBytes_ += text.size();
+    node.setIsSet(isSetFromFlag(get16(value + 2 + textLength)));
+    at_ = value + 6 + textLength;
+  }
+  releaseGrown(node.tag_);
+  node.tag_.clear();
+  open.leafCursor = index + 1;
+  takeEarlier(open, index);
+  return true;
 }
 
 BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std::uint16_t code) {
@@ -530,30 +584,53 @@ BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std
     slot = readLeaf(code);
 }
 
-// keepEarlier: the children the branch has stay whether or not an entry takes their place
-// (the root reopened after its EndBranch).
-FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
+// Sets open up for branch. keepEarlier: the children the branch has stay whether or not an
+// entry takes their place (the root reopened after its EndBranch). The fields are set one by
+// one where open lies: a record built aside and copied in costs a stalled copy per branch.
+void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier) {
   branch.children_.settle();  // earlier entries are addressed by their place in name order
   const std::size_t earlier = branch.children_.size();
-  OpenBranch open;
   open.branch = &branch;
   open.firstPending = pending_.size();
   open.firstMark = takenTop_;
+  open.earlier = earlier == 0 ? nullptr : &*branch.children_.begin();
   open.earlierCount = earlier;
   open.takenCount = keepEarlier ? earlier : 0;
+  open.leafCursor = open.branchCursor = 0;
   open.depth = depth;
-  if (earlier == 0) return open;
+  open.ordered = true;
+  open.marked = keepEarlier;
+  if (earlier == 0) return;
   if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
-  std::memset(taken_.data() + takenTop_, keepEarlier ? 1 : 0, earlier);
+  if (keepEarlier) std::memset(taken_.data() + takenTop_, 1, earlier);
   takenTop_ += earlier;
-  return open;
 }
 
-BRINDLE_HOT_INLINE void FastTreeStreamer::markTaken(OpenBranch& open, std::size_t index) {
+// While every entry was found where it was expected, the earlier entries taken are the leaves
+// before leafCursor and the branches before branchCursor, and taken_ is not written. Before an
+// entry is looked for out of that order, that is written down.
+void FastTreeStreamer::markTakenSoFar(OpenBranch& open) {
+  if (open.marked) return;
+  unsigned char* marks = taken_.data() + open.firstMark;
+  for (std::size_t i = 0; i < open.earlierCount; ++i)
+    marks[i] = i < open.cursor(earlierAt(open, i).second->kind() == NodeKind::Branch) ? 1 : 0;
+  open.marked = true;
+}
+
+// The earlier entry at index taken by an entry of the document; its slot.
+BRINDLE_HOT_INLINE std::unique_ptr<AttributeNode>& FastTreeStreamer::takeEarlier(OpenBranch& open, std::size_t index) {
+  AttributeChildren::value_type& earlier = earlierAt(open, index);
+  documentBytes_ += earlier.first.size();
+  if (!open.marked) {
+    ++open.takenCount;  // found where expected: never taken before
+    return earlier.second;
+  }
   unsigned char& mark = taken_[open.firstMark + index];
-  if (mark) return;
-  mark = 1;
-  ++open.takenCount;
+  if (!mark) {
+    mark = 1;
+    ++open.takenCount;
+  }
+  return earlier.second;
 }
 
 bool FastTreeStreamer::isTaken(const OpenBranch& open, std::size_t index) const {
@@ -566,23 +643,20 @@ bool FastTreeStreamer::isTaken(const OpenBranch& open, std::size_t index) const 
 BRINDLE_HOT_INLINE std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(OpenBranch& open, bool isBranch) {
   const std::string_view wire = takeString(name_);
   if (open.earlierCount != 0) {
-    std::size_t index = expectedEarlier(open, isBranch);
-    if (index != NotFound && sameName(earlierAt(open, index).first, wire))
-      open.cursor(isBranch) = index + 1;
-    else
-      index = findEarlier(open, cutAtNul(wire), isBranch);
-    if (index != NotFound) {
-      AttributeChildren::value_type& earlier = earlierAt(open, index);
-      documentBytes_ += earlier.first.size();
-      markTaken(open, index);
-      return earlier.second;
+    const std::size_t expected = expectedEarlier(open, isBranch);
+    if (expected != NotFound && sameName(earlierAt(open, expected).first, wire)) {
+      open.cursor(isBranch) = expected + 1;
+      return takeEarlier(open, expected);
     }
+    markTakenSoFar(open);
+    const std::size_t found = findEarlier(open, cutAtNul(wire), isBranch);
+    if (found != NotFound) return takeEarlier(open, found);
   }
   return appendPending(cutAtNul(wire), open);
 }
 
 BRINDLE_HOT_INLINE AttributeChildren::value_type& FastTreeStreamer::earlierAt(OpenBranch& open, std::size_t index) {
-  return open.branch->children_.begin()[static_cast<std::ptrdiff_t>(index)];
+  return open.earlier[index];
 }
 
 // Where the next entry of that group is expected among the earlier entries: behind the last
@@ -621,7 +695,10 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(std::string_view
 
 void FastTreeStreamer::completeBranch(OpenBranch& open) {
   AttributeChildren& children = open.branch->children_;
-  if (open.takenCount != open.earlierCount) dropUntaken(open);
+  if (open.takenCount != open.earlierCount) {
+    markTakenSoFar(open);
+    dropUntaken(open);
+  }
   takenTop_ = open.firstMark;
   open.earlierCount = open.takenCount = 0;
   const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
@@ -712,7 +789,16 @@ BRINDLE_HOT_INLINE void FastTreeStreamer::readText(std::string& target) {
   documentBytes_ += target.size();
 }
 
-BRINDLE_HOT_INLINE void FastTreeStreamer::readTag(std::string& target) { readText(target); }
+// Mostly empty: two zero bytes in the window.
+BRINDLE_HOT_INLINE void FastTreeStreamer::readTag(std::string& target) {
+  if (end_ - at_ >= 2 && (at_[0] | at_[1]) == 0) {
+    at_ += 2;
+    releaseGrown(target);
+    target.clear();
+    return;
+  }
+  readText(target);
+}
 
 // A binary entry's length and bytes into leaf: straight into its buffer when they are few or
 // all in the window, else through a buffer that grows as they arrive.

@@ -141,21 +141,26 @@ class FastTreeStreamer {
     AttributeTree* branch = nullptr;
     std::size_t firstPending = 0;  // where its new entries start in pending_
     std::size_t firstMark = 0;
+    // The earlier entries, in name order: they stay where they are until the branch is complete.
+    AttributeChildren::value_type* earlier = nullptr;
     std::size_t earlierCount = 0;
     std::size_t takenCount = 0;
     std::size_t leafCursor = 0;    // where the next leaf, then the next branch, is expected
     std::size_t branchCursor = 0;  // among the earlier entries
     int depth = 0;
     bool ordered = true;  // the new names so far arrived ascending
+    bool marked = false;  // taken_ holds which earlier entries were taken (see markTakenSoFar)
     std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
   void readBranchContents(AttributeTree& root);
   [[noreturn]] void refuseEntry();
-  OpenBranch closedRoot(AttributeTree& root) const;
+  void closeRoot(OpenBranch& root) const;
   void openSubBranch(OpenBranch& current);
+  bool overwriteExpectedLeaf(OpenBranch& open, WireCode code);
   void readLeafEntry(OpenBranch& current, std::uint16_t code);
-  OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
-  void markTaken(OpenBranch& open, std::size_t index);
+  void openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier);
+  void markTakenSoFar(OpenBranch& open);
+  std::unique_ptr<AttributeNode>& takeEarlier(OpenBranch& open, std::size_t index);
   bool isTaken(const OpenBranch& open, std::size_t index) const;
   std::unique_ptr<AttributeNode>& entrySlot(OpenBranch& open, bool isBranch);
   static AttributeChildren::value_type& earlierAt(OpenBranch& open, std::size_t index);
