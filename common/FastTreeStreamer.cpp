@@ -454,16 +454,11 @@ void FastTreeStreamer::detach() {
 void FastTreeStreamer::readBranchContents(AttributeTree& root) {
   openBranch(openBranches_.emplace_back(), root, 1, false);
   bool rootOpen = true;
-  bool rootToReopen = false;
   std::size_t entries = 0;
   for (;;) {
     const auto code = static_cast<WireCode>(takeU16());
     if (code == WireCode::EndOfTree) break;
     OpenBranch& current = openBranches_.back();  // the innermost branch open
-    if (rootToReopen) {
-      openBranch(current, root, 1, true);
-      rootToReopen = false;
-    }
     if (++entries > MaxEntries) refuseEntry();
     switch (code) {
       case WireCode::BeginBranch:
@@ -485,11 +480,9 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
           openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
           break;
         }
-        // Closed: what the root holds joins the entries that may still come before EndOfTree,
-        // opened when one does.
+        // Closed: what the root holds joins the entries that may still come before EndOfTree.
         rootOpen = false;
-        closeRoot(current);
-        rootToReopen = true;
+        openBranch(current, root, 1, true);
         break;
       default:
         refuseEntry();
@@ -506,17 +499,6 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
 void FastTreeStreamer::refuseEntry() {
   skipString();
   fail(LineUnknownEntryCode);
-}
-
-// The root after its own EndBranch: no earlier entries, as it holds its complete contents.
-// Its fields are set one by one where it lies, as in openBranch.
-void FastTreeStreamer::closeRoot(OpenBranch& root) const {
-  root.firstPending = pending_.size();
-  root.firstMark = takenTop_;
-  root.earlier = nullptr;
-  root.earlierCount = root.takenCount = 0;
-  root.leafCursor = root.branchCursor = 0;
-  root.ordered = true;
 }
 
 // Opens the branch of a BeginBranch entry of current on the stack of open branches.
@@ -585,9 +567,10 @@ BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std
 }
 
 // Sets open up for branch. keepEarlier: the children the branch has stay whether or not an
-// entry takes their place (the root reopened after its EndBranch). The fields are set one by
-// one where open lies: a record built aside and copied in costs a stalled copy per branch.
-void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier) {
+// entry takes their place (the root reopened after its EndBranch): they count as taken, and
+// as none is expected, an entry finds its place by name. The fields are set one by one where
+// open lies: a record built aside and copied in costs a stalled copy per branch.
+BRINDLE_HOT_INLINE void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier) {
   branch.children_.settle();  // earlier entries are addressed by their place in name order
   const std::size_t earlier = branch.children_.size();
   open.branch = &branch;
@@ -596,13 +579,12 @@ void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int d
   open.earlier = earlier == 0 ? nullptr : &*branch.children_.begin();
   open.earlierCount = earlier;
   open.takenCount = keepEarlier ? earlier : 0;
-  open.leafCursor = open.branchCursor = 0;
+  open.leafCursor = open.branchCursor = keepEarlier ? earlier : 0;
   open.depth = depth;
   open.ordered = true;
-  open.marked = keepEarlier;
+  open.marked = false;
   if (earlier == 0) return;
   if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
-  if (keepEarlier) std::memset(taken_.data() + takenTop_, 1, earlier);
   takenTop_ += earlier;
 }
 
@@ -693,13 +675,23 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(std::string_view
   return entry.second;
 }
 
-void FastTreeStreamer::completeBranch(OpenBranch& open) {
+// A branch read over one of its shape (every earlier entry taken, none new) is complete as it stands.
+BRINDLE_HOT_INLINE void FastTreeStreamer::completeBranch(OpenBranch& open) {
+  takenTop_ = open.firstMark;
+  if (open.takenCount == open.earlierCount && open.firstPending == pending_.size()) {
+    open.earlierCount = open.takenCount = 0;
+    return;
+  }
+  changeBranch(open);
+}
+
+// Drops the earlier entries of open that no entry took and moves its new entries in.
+void FastTreeStreamer::changeBranch(OpenBranch& open) {
   AttributeChildren& children = open.branch->children_;
   if (open.takenCount != open.earlierCount) {
     markTakenSoFar(open);
     dropUntaken(open);
   }
-  takenTop_ = open.firstMark;
   open.earlierCount = open.takenCount = 0;
   const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
   if (first == pending_.end()) return;

@@ -154,7 +154,6 @@ class FastTreeStreamer {
   };
   void readBranchContents(AttributeTree& root);
   [[noreturn]] void refuseEntry();
-  void closeRoot(OpenBranch& root) const;
   void openSubBranch(OpenBranch& current);
   bool overwriteExpectedLeaf(OpenBranch& open, WireCode code);
   void readLeafEntry(OpenBranch& current, std::uint16_t code);
@@ -168,6 +167,7 @@ class FastTreeStreamer {
   static std::size_t findEarlier(OpenBranch& open, std::string_view name, bool isBranch);
   std::unique_ptr<AttributeNode>& appendPending(std::string_view name, OpenBranch& open);
   void completeBranch(OpenBranch& open);
+  void changeBranch(OpenBranch& open);
   void dropUntaken(OpenBranch& open);
 
   std::unique_ptr<AttributeNode> readLeaf(std::uint16_t code);
