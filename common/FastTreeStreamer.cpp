@@ -466,7 +466,7 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
         break;
       case WireCode::IntegerEntry:
       case WireCode::TextEntry:
-        if (overwriteExpectedLeaf(current, code)) break;
+        if (overwriteExpectedLeaves(current, code, entries)) break;
         readLeafEntry(current, static_cast<std::uint16_t>(code));
         break;
       case WireCode::BinaryEntry:
@@ -514,48 +514,84 @@ void FastTreeStreamer::openSubBranch(OpenBranch& current) {
   openBranch(openBranches_.emplace_back(), opened, depth + 1, false);  // current may move
 }
 
-// The usual entry of a reply read over the last one: a text or integer leaf without a tag,
-// where the earlier tree has a leaf of its name and kind next in line, whole in the window
-// (its code already taken). One look at the window's length covers all its fields, and the
-// value is written over the leaf, which ends as readLeafInto would leave it. False, with
-// nothing taken, for any other entry; readLeafEntry reads that one.
-BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(OpenBranch& open, WireCode code) {
-  if (open.earlierCount == 0) return false;
-  const std::size_t index = expectedEarlier(open, false);
-  if (index == NotFound) return false;
-  AttributeChildren::value_type& earlier = earlierAt(open, index);
+// The usual entries of a reply read over the last one: text or integer leaves without a tag,
+// each where the earlier tree has a leaf of its name and kind next in line, whole in the
+// window. From this entry on (its code already taken) they are decoded in a row, each after
+// one look at the window's length, their values written over the leaves, which end as
+// readLeafInto would leave them; the window, the cursor and the counts are brought up to date
+// once. False, with nothing taken, when this entry is not one of them (readLeafEntry reads it);
+// else true, with entries counting the ones read after it. The first other entry's code is
+// left to the loop.
+BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries) {
+  if (open.earlierCount == 0 || open.marked) return false;
+  const unsigned char* const end = end_;
+  const unsigned char* fields = at_;  // behind the code of the entry at hand
+  const unsigned char* read = nullptr;  // behind the last entry read
+  std::size_t cursor = open.leafCursor;
+  std::size_t bytes = 0;
+  std::size_t count = 0;
+  for (;;) {
+    while (cursor < open.earlierCount && open.earlier[cursor].second->kind() == NodeKind::Branch) ++cursor;
+    if (cursor == open.earlierCount) break;
+    const unsigned char* behind = overwriteLeaf(fields, end, code, open.earlier[cursor], bytes);
+    if (behind == nullptr) break;
+    read = behind;
+    ++cursor;
+    ++count;
+    // entries + count - 1 entries are read; one more past MaxEntries is the loop's to refuse.
+    if (end - read < 2 || entries + count > MaxEntries) break;
+    code = static_cast<WireCode>(get16(read));
+    if (code != WireCode::IntegerEntry && code != WireCode::TextEntry) break;
+    fields = read + 2;
+  }
+  if (count == 0) return false;
+  at_ = read;
+  open.leafCursor = cursor;
+  open.takenCount += count;  // found where expected: never taken before
+  documentBytes_ += bytes;
+  entries += count - 1;
+  return true;
+}
+
+// One text or integer entry whose fields start at fields, over earlier: the pointer behind
+// the entry when it is whole before end, without a tag, named as earlier and of its kind;
+// else null, with nothing written. bytes grows by the entry's name and text.
+BRINDLE_HOT_INLINE const unsigned char* FastTreeStreamer::overwriteLeaf(const unsigned char* fields,
+                                                                        const unsigned char* end, WireCode code,
+                                                                        AttributeChildren::value_type& earlier,
+                                                                        std::size_t& bytes) {
   AttributeNode& node = *earlier.second;
   const bool isText = code == WireCode::TextEntry;
-  if (node.kind() != (isText ? NodeKind::Text : NodeKind::Integer)) return false;
-  const auto available = static_cast<std::size_t>(end_ - at_);
-  if (available < 2) return false;
-  const std::uint32_t nameLength = get16(at_);
+  if (node.kind() != (isText ? NodeKind::Text : NodeKind::Integer)) return nullptr;
+  const auto available = static_cast<std::size_t>(end - fields);
+  if (available < 2) return nullptr;
+  const std::uint32_t nameLength = get16(fields);
   // The value's fields take 8 bytes at least (an integer's; a text's with its length, 6 and the text).
-  if (nameLength == LongStringMark || available - 2 < std::size_t{nameLength} + 8) return false;
-  if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(at_ + 2), nameLength))) return false;
-  const unsigned char* value = at_ + 2 + nameLength;
-  const std::size_t valueRoom = available - 2 - nameLength;
+  if (nameLength == LongStringMark || available - 2 < std::size_t{nameLength} + 8) return nullptr;
+  if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(fields + 2), nameLength))) return nullptr;
+  const unsigned char* value = fields + 2 + nameLength;
+  const unsigned char* behind;
   if (!isText) {
-    if (get16(value + 6) != 0) return false;
+    if (get16(value + 6) != 0) return nullptr;
     static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
     node.setIsSet(isSetFromFlag(get16(value + 4)));
-    at_ = value + 8;
+    behind = value + 8;
   } else {
     const std::uint32_t textLength = get16(value);
+    const std::size_t valueRoom = available - 2 - nameLength;
     if (textLength == LongStringMark || valueRoom < std::size_t{textLength} + 6 || get16(value + 4 + textLength) != 0)
-      return false;
+      return nullptr;
     std::string& text = static_cast<TextAttribute&>(node).text_;
     releaseGrown(text);
     assignString(text, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
-    documentBytes_ += text.size();
+    bytes += text.size();
     node.setIsSet(isSetFromFlag(get16(value + 2 + textLength)));
-    at_ = value + 6 + textLength;
+    behind = value + 6 + textLength;
   }
   releaseGrown(node.tag_);
   node.tag_.clear();
-  open.leafCursor = index + 1;
-  takeEarlier(open, index);
-  return true;
+  bytes += nameLength;
+  return behind;
 }
 
 BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std::uint16_t code) {

@@ -155,7 +155,9 @@ class FastTreeStreamer {
   void readBranchContents(AttributeTree& root);
   [[noreturn]] void refuseEntry();
   void openSubBranch(OpenBranch& current);
-  bool overwriteExpectedLeaf(OpenBranch& open, WireCode code);
+  bool overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries);
+  static const unsigned char* overwriteLeaf(const unsigned char* fields, const unsigned char* end, WireCode code,
+                                            AttributeChildren::value_type& earlier, std::size_t& bytes);
   void readLeafEntry(OpenBranch& current, std::uint16_t code);
   void openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier);
   void markTakenSoFar(OpenBranch& open);
