@@ -1,6 +1,8 @@
 #pragma once
 // An input byte stream. Concrete streams implement readSome; readFully and
-// readString are built on it.
+// readString are built on it. A stream that holds received bytes shows them
+// as its read window, and may implement fill to take in more there, so that
+// a reader can parse them where they lie (see windowData).
 //
 // Counted strings (the string form of the tree format): a u16 length n in
 // network order, or FF FF and then a u32 length for n >= 65535, then n bytes.

@@ -24,20 +24,33 @@
 // write to a CMemoryStream and hand the result to a socket in one write
 // (BRMessage::send does).
 //
-// Reading builds the tree with an explicit stack of open branches and takes
-// nothing on trust. A reader may be handed an earlier tree to recycle: its
-// nodes are overwritten in place wherever the document has a node of the same
-// name and kind at the same place, so a connection that reads replies of one
-// shape allocates nothing for them; the tree read is the same either way. A
-// document that holds exactly the earlier tree's nodes, in the writer's order,
-// and lies whole in the stream's buffer is matched against the tree in one
-// pass where it lies. Every failure is a CBRWebIOStreamException with code 1074
+// Reading is one loop over the entries, with an explicit stack of open
+// branches, that takes nothing on trust. Each field is decoded where it lies
+// in the input's read window (CInputStream::windowData); when a field is not
+// whole there the input is asked to fill its window (CInputStream::fill), and
+// an input that cannot hold it (no buffer, or too small a one) hands it over
+// with readFully. So a socket's receive buffer and an in-memory stream are
+// read alike, and the input gives up exactly the bytes of the document.
+//
+// A reader may be handed an earlier tree to recycle. Each entry's place is
+// looked for where the last entry of its group was found (a branch's leaves,
+// then its sub-branches, in name order), then by name; else the entry is new
+// and joins its branch, sorted once if out of order, when the branch is
+// complete; of equal names the later wins, and earlier entries no entry took
+// are dropped. Values are overwritten in place, so a connection that reads
+// replies of one shape allocates nothing for them; the tree read is the same
+// either way. A reply of the earlier shape is the case where every entry is
+// found where expected: its text and integer leaves are then decoded in a row,
+// each after a single look at the window's length, and no branch changes.
+// Every failure is a CBRWebIOStreamException with code 1074
 // and systemError 0 from "common\FastTreeStreamer", at these lines:
 //   LineUnknownRootCode (146)  the document's first entry is not 1, 3, 4 or 5
 //   LineUnknownEntryCode (212) an unknown code inside a branch; an EndBranch
 //                              with no open branch; a branch nested deeper
 //                              than MaxDepth; more than MaxEntries entries
 //   CInputStream::LineLengthTooLarge  a string or binary length above 64 MiB
+// The input has then given up the refused entry's code and name (or the
+// length field), nothing behind them.
 // A partly read tree is discarded. Stream failures pass out unchanged. A long
 // text or binary value is read into room that grows as its bytes arrive, so a
 // peer that announces a long value and stops costs memory for what it sent.
