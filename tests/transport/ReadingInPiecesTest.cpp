@@ -59,7 +59,7 @@ class SmallBufferStream : public CInputStream {
   std::size_t fill(std::size_t wanted) override {
     if (windowLength() >= wanted || wanted > buffer_.size()) return windowLength();
     const std::size_t kept = windowLength();
-    std::memmove(buffer_.data(), windowBegin_, kept);
+    if (kept != 0) std::memmove(buffer_.data(), windowBegin_, kept);
     std::size_t have = kept;
     while (have < wanted) {
       const std::size_t got = receive(buffer_.data() + have, buffer_.size() - have, have);
@@ -76,7 +76,7 @@ class SmallBufferStream : public CInputStream {
   // then [buffer, to + got). Returns how many came.
   std::size_t receive(unsigned char* to, std::size_t room, std::size_t kept = 0) {
     const std::size_t got = std::min({piece_, room, bytes_.size() - at_});
-    std::memcpy(to, bytes_.data() + at_, got);
+    if (got != 0) std::memcpy(to, bytes_.data() + at_, got);
     at_ += got;
     windowBegin_ = buffer_.data();
     windowEnd_ = buffer_.data() + kept + got;
