@@ -433,6 +433,7 @@ void FastTreeStreamer::detach() {
   if (taken_.size() > KeptPendingEntries) std::vector<unsigned char>().swap(taken_);
   if (scratch_.size() > KeptStringCapacity) std::vector<unsigned char>().swap(scratch_);
   releaseGrown(name_);
+  releaseGrown(tag_);
 }
 
 // Open branches are kept on an explicit stack, never on the call stack, the
