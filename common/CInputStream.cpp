@@ -9,6 +9,8 @@ CInputStream::~CInputStream() = default;
 
 void CInputStream::close() {}
 
+std::size_t CInputStream::fill(std::size_t) { return windowLength(); }
+
 std::uint32_t CInputStream::takeFromWindow(void* buffer, std::uint32_t count) {
   const std::uint32_t n = std::min(count, windowSize());
   if (n != 0) std::memcpy(buffer, windowBegin_, n);
@@ -44,17 +46,7 @@ void CInputStream::readString(std::string& target) {
     windowBegin_ += length;
     return;
   }
-  try {
-    for (std::uint32_t have = 0; have < length;) {
-      const std::uint32_t size = grownSize(have, length);
-      target.resize(size);
-      readFully(&target[have], size - have);
-      have = size;
-    }
-  } catch (...) {
-    target.clear();  // a string is assigned whole or not at all
-    throw;
-  }
+  readGrowing(target, length);
   const void* nul = std::memchr(target.data(), '\0', length);
   if (nul != nullptr) target.resize(static_cast<const char*>(nul) - target.data());
 }
@@ -75,4 +67,19 @@ std::unique_ptr<unsigned char[]> CInputStream::readGrowing(std::uint32_t count) 
     have = size;
   }
   return buffer;
+}
+
+void CInputStream::readGrowing(std::string& target, std::uint32_t count) {
+  target.clear();
+  try {
+    for (std::uint32_t have = 0; have < count;) {
+      const std::uint32_t size = grownSize(have, count);
+      target.resize(size);
+      readFully(&target[have], size - have);
+      have = size;
+    }
+  } catch (...) {
+    target.clear();  // a string is assigned whole or not at all
+    throw;
+  }
 }

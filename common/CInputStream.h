@@ -1,6 +1,8 @@
 #pragma once
 // An input byte stream. Concrete streams implement readSome; readFully and
-// readString are built on it.
+// readString are built on it. A stream that holds received bytes shows them
+// as its read window, and may implement fill to take in more there, so that
+// a reader can parse them where they lie (see windowData).
 //
 // Counted strings (the string form of the tree format): a u16 length n in
 // network order, or FF FF and then a u32 length for n >= 65535, then n bytes.
@@ -11,7 +13,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "common/ByteCoding.h"
 
@@ -53,29 +54,30 @@ class CInputStream {
   // Exactly count bytes into a new buffer that grows as they arrive, from
   // FirstGrowth bytes, doubling, up to count. REQUIRES: count <= MaxStringLength.
   std::unique_ptr<unsigned char[]> readGrowing(std::uint32_t count);
-
-  // The next counted string when it lies whole in the read window and is
-  // shorter than 65535 bytes: its bytes as they are on the wire (a NUL among
-  // them included) and the bytes it takes there, length field and all.
-  // Nothing is consumed; false when the string is not in the window like that.
-  bool peekString(std::string_view& bytes, std::uint32_t& wireSize) const {
-    const std::size_t available = static_cast<std::size_t>(windowEnd_ - windowBegin_);
-    if (available < 2) return false;
-    const std::uint32_t length = coding::get16(windowBegin_);
-    if (length == coding::LongStringMark || available - 2 < length) return false;
-    bytes = std::string_view(reinterpret_cast<const char*>(windowBegin_ + 2), length);
-    wireSize = length + 2;
-    return true;
-  }
-  // Consumes count bytes that peekString has shown to be in the window.
-  void skipPeeked(std::uint32_t count) { windowBegin_ += count; }
+  // The same into target, replacing what it held; target is left empty when
+  // the read fails. REQUIRES: count <= MaxStringLength.
+  void readGrowing(std::string& target, std::uint32_t count);
 
   // The read window as it stands, for a reader that parses in place: the
-  // bytes this stream holds, next in line (none when it is empty). consume
-  // moves past the first count of them.
+  // bytes this stream holds, next in line (none when it is empty).
+  // A reader decodes from [windowData(), windowData() + windowLength()) and
+  // then consumes what it decoded; when a field is not whole there it calls
+  // fill, and when fill cannot make it whole, it reads the field with
+  // readFully (which takes the window's bytes first).
   const unsigned char* windowData() const { return windowBegin_; }
   std::size_t windowLength() const { return static_cast<std::size_t>(windowEnd_ - windowBegin_); }
+  // Moves past the first count bytes of the window.
+  // REQUIRES: count <= windowLength().
   void consume(std::size_t count) { windowBegin_ += count; }
+  // Makes the window hold at least wanted bytes when this stream can hold
+  // them, taking in what its source has or waiting for it as readSome does;
+  // returns windowLength() then. Less than wanted means the stream cannot
+  // hold that many now (it has no buffer, its buffer is smaller, or, in
+  // memory, nothing more was written): the caller reads on with readFully.
+  // Raises what readSome raises. Here: the window as it stands.
+  // ENSURES: the window's bytes are those it had, followed by more; the
+  // pointer windowData() may change.
+  virtual std::size_t fill(std::size_t wanted);
 
   // Fixed-width numbers in network order, each one readFully.
   std::uint16_t readU16() {

@@ -24,6 +24,11 @@ void CMemoryStream::readSome(void* buffer, std::uint32_t count, std::uint32_t& g
   got = takeFromWindow(buffer, count);
 }
 
+std::size_t CMemoryStream::fill(std::size_t) {
+  windowEnd_ = writeCursor_;
+  return windowSize();
+}
+
 void CMemoryStream::write(const void* buffer, std::uint32_t count, std::uint32_t& written) {
   if (static_cast<std::size_t>(writeLimit_ - writeCursor_) < count) {
     growTo(std::max({size() + count, 2 * capacity(), MinimumCapacity}));

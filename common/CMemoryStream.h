@@ -22,6 +22,8 @@ class CMemoryStream : public CIOStream {
   ~CMemoryStream() override;
 
   void readSome(void* buffer, std::uint32_t count, std::uint32_t& got) override;
+  // Takes everything written so far into the window.
+  std::size_t fill(std::size_t wanted) override;
   void write(const void* buffer, std::uint32_t count, std::uint32_t& written) override;
 
   // Everything written (or given) so far, read or not.

@@ -235,24 +235,34 @@ namespace {
 // entries; a wider document's buffers are given back.
 constexpr std::size_t KeptPendingEntries = 4096;
 // A recycled string (a text or tag) keeps its memory up to this size; one grown past it by an
-// earlier value is given back before the next value is read into it.
+// earlier value is given back before the next value is read into it. The same holds for the
+// buffers in which the reader gathers a field that straddles the input's window.
 constexpr std::size_t KeptStringCapacity = 1024;
 
 void releaseGrown(std::string& target) {
   if (target.capacity() > KeptStringCapacity) std::string().swap(target);
 }
 
-// A string's bytes as they are on the wire, written over a recycled string: up to the first
-// NUL, as readString keeps them.
-BRINDLE_HOT_INLINE void overwriteString(std::string& target, std::string_view bytes) {
-  const std::size_t length = bytes.empty() ? 0 : wireLength(bytes);
-  // A value of the length of the one it replaces, as a repeated reply's values mostly are, is
-  // copied over it where it lies.
-  if (length == target.size()) {
-    copyBytes(reinterpret_cast<unsigned char*>(&target[0]), bytes.data(), length);
+// A string's bytes as they are on the wire, cut at their first NUL (as a string read keeps them).
+BRINDLE_HOT_INLINE std::string_view cutAtNul(std::string_view wire) {
+  return wire.empty() ? wire : wire.substr(0, wireLength(wire));
+}
+
+// A string's bytes as they are on the wire, written over a recycled string up to their first
+// NUL. wire may be target's own bytes (a long value read straight into it).
+BRINDLE_HOT_INLINE void assignString(std::string& target, std::string_view wire) {
+  const std::string_view kept = cutAtNul(wire);
+  if (wire.data() == target.data() && !wire.empty()) {
+    target.resize(kept.size());
     return;
   }
-  target.assign(bytes.data(), length);
+  // A value of the length of the one it replaces, as a repeated reply's values mostly are, is
+  // copied over it where it lies.
+  if (kept.size() == target.size()) {
+    copyBytes(reinterpret_cast<unsigned char*>(&target[0]), kept.data(), kept.size());
+    return;
+  }
+  target.assign(kept.data(), kept.size());
 }
 
 NodeKind leafKindOf(std::uint16_t code) {
@@ -272,78 +282,129 @@ void freshen(AttributeNode& node) {
   node.clearTag();
 }
 
-constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
-
-
-// Whether the stream's buffer starts with the code of a text or integer entry.
-bool nextIsTextOrInteger(const CInputStream& stream) {
-  if (stream.windowLength() < 2) return false;
-  const std::uint32_t code = get16(stream.windowData());
-  return code == static_cast<std::uint32_t>(WireCode::IntegerEntry) || code == static_cast<std::uint32_t>(WireCode::TextEntry);
-}
-
-// The parts of a document matched in place in a buffer (from at, up to end): each one moves
-// at past itself when it is there whole, else it is false.
-bool takeCode(const unsigned char*& at, const unsigned char* end, WireCode code) {
-  if (end - at < 2 || get16(at) != static_cast<std::uint32_t>(code)) return false;
-  at += 2;
-  return true;
-}
-
-// A counted string in the short form whose bytes are not kept; bytes grows by its length.
-bool skipShortString(const unsigned char*& at, const unsigned char* end, std::size_t& bytes) {
-  if (end - at < 2) return false;
-  const std::uint32_t length = get16(at);
-  if (length == LongStringMark || static_cast<std::size_t>(end - at) - 2 < length) return false;
-  at += 2 + length;
-  bytes += length;
-  return true;
-}
-
 // Whether a name read from the wire, bytes as they are, is the stored name: the same bytes,
 // none of them a NUL (a name read ends at its first NUL; a stored one may hold one).
 BRINDLE_HOT_INLINE bool sameName(const std::string& stored, std::string_view wire) {
   return AttributeChildrenEditor::sameName(stored, wire) && wireLength(wire) == wire.size();
 }
 
-// A name in the short form that is the stored name.
-bool takeName(const unsigned char*& at, const unsigned char* end, const std::string& stored, std::size_t& bytes) {
-  const unsigned char* const name = at;
-  if (!skipShortString(at, end, bytes)) return false;
-  return sameName(stored, std::string_view(reinterpret_cast<const char*>(name + 2), static_cast<std::size_t>(at - name) - 2));
-}
+constexpr std::size_t NotFound = static_cast<std::size_t>(-1);
 }  // namespace
+
+// --- The window the entries are decoded from ------------------------------------------------
+
+void FastTreeStreamer::attach(CInputStream& input) {
+  input_ = &input;
+  resumeInput();
+}
+
+// The input's read window as it stands; the reader owes it no consume.
+void FastTreeStreamer::resumeInput() {
+  at_ = unconsumed_ = input_->windowData();
+  end_ = at_ + input_->windowLength();
+}
+
+// Tells the input what has been decoded since it was last told. A window gathered in scratch_
+// was consumed from the input as it was gathered, so nothing is owed for it.
+void FastTreeStreamer::settleInput() {
+  if (at_ > unconsumed_) input_->consume(static_cast<std::size_t>(at_ - unconsumed_));
+  unconsumed_ = at_;
+}
+
+void FastTreeStreamer::fail(int line) {
+  settleInput();
+  failFormat(line);
+}
+
+BRINDLE_HOT_INLINE const unsigned char* FastTreeStreamer::takeBytes(std::size_t count) {
+  const unsigned char* bytes = static_cast<std::size_t>(end_ - at_) >= count ? at_ : gather(count);
+  at_ = bytes + count;
+  return bytes;
+}
+
+// count bytes that are not all in the window: the input is asked to make them available in
+// its own window; when it cannot (it has no buffer, or not that much), they are read into
+// scratch_, which becomes the window. Either way exactly the bytes decoded leave the input.
+const unsigned char* FastTreeStreamer::gather(std::size_t count) {
+  settleInput();
+  if (input_->fill(count) >= count) {
+    resumeInput();
+    return at_;
+  }
+  if (scratch_.size() < count) scratch_.resize(count);
+  input_->readFully(scratch_.data(), static_cast<std::uint32_t>(count));
+  at_ = scratch_.data();
+  end_ = unconsumed_ = at_ + count;
+  return at_;
+}
+
+BRINDLE_HOT_INLINE std::uint16_t FastTreeStreamer::takeU16() { return get16(takeBytes(2)); }
+
+BRINDLE_HOT_INLINE std::uint32_t FastTreeStreamer::takeU32() { return get32(takeBytes(4)); }
+
+// The bytes of a counted string as they are on the wire (a NUL among them included), valid
+// until the next take. A string that does not lie in the window and is longer than
+// CInputStream::FirstGrowth is read into spill, in room that grows as its bytes arrive.
+BRINDLE_HOT_INLINE std::string_view FastTreeStreamer::takeString(std::string& spill) {
+  std::uint32_t length = takeU16();
+  // The usual case: a string in the short form that lies in the window.
+  if (length != LongStringMark && length <= static_cast<std::size_t>(end_ - at_)) {
+    const char* bytes = reinterpret_cast<const char*>(at_);
+    at_ += length;
+    return std::string_view(bytes, length);
+  }
+  if (length == LongStringMark) {
+    length = takeU32();
+    if (length > CInputStream::MaxStringLength) fail(CInputStream::LineLengthTooLarge);
+  }
+  if (length <= static_cast<std::size_t>(end_ - at_) || length <= CInputStream::FirstGrowth)
+    return std::string_view(reinterpret_cast<const char*>(takeBytes(length)), length);
+  return takeGrowing(length, spill);
+}
+
+std::string_view FastTreeStreamer::takeGrowing(std::uint32_t length, std::string& spill) {
+  settleInput();
+  input_->readGrowing(spill, length);
+  resumeInput();
+  return spill;
+}
+
+// A counted string that is not kept; bytesRead counts all its bytes.
+BRINDLE_HOT_INLINE void FastTreeStreamer::skipString() { documentBytes_ += takeString(name_).size(); }
+
+// count bytes straight into to: from the window, or from the input when they are not all there.
+void FastTreeStreamer::takeInto(unsigned char* to, std::uint32_t count) {
+  if (count <= static_cast<std::size_t>(end_ - at_)) {
+    if (count != 0) std::memcpy(to, takeBytes(count), count);
+    return;
+  }
+  settleInput();
+  input_->readFully(to, count);
+  resumeInput();
+}
+
+// --- The document ---------------------------------------------------------------------------
 
 std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream) { return readTree(stream, nullptr); }
 
-// A counted string that is not kept: passed over where it lies in the buffer, else read.
-void FastTreeStreamer::skipString(CInputStream& stream) {
-  std::string_view bytes;
-  std::uint32_t wireSize = 0;
-  if (stream.peekString(bytes, wireSize)) {
-    stream.skipPeeked(wireSize);
-    documentBytes_ += bytes.size();
-    return;
-  }
-  stream.readString(name_);
-  documentBytes_ += name_.size();
-}
-
 std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream, std::unique_ptr<AttributeNode> reuse) {
-  if (reuse && reuse->kind() == NodeKind::Branch) {
-    freshen(*reuse);
-    if (readSameShape(stream, static_cast<AttributeTree&>(*reuse))) return reuse;
-  }
+  // Whatever happens, the input is told what was decoded, and nothing of this read stays
+  // behind in the buffers (a partly read tree is discarded with reuse).
+  struct Detach {
+    FastTreeStreamer& self;
+    ~Detach() { self.detach(); }
+  } detach{*this};
+  attach(stream);
   documentEntries_ = 0;
   documentBytes_ = 0;
-  skipString(stream);  // the format tag; any tag is accepted
-  const std::uint16_t code = stream.readU16();
-  skipString(stream);  // the root's name; the caller decides where the node goes
+  skipString();  // the format tag; any tag is accepted
+  const std::uint16_t code = takeU16();
+  skipString();  // the root's name; the caller decides where the node goes
   switch (static_cast<WireCode>(code)) {
     case WireCode::BeginBranch: {
       if (!reuse || reuse->kind() != NodeKind::Branch) reuse = std::make_unique<AttributeTree>();
       freshen(*reuse);
-      readBranchContents(stream, static_cast<AttributeTree&>(*reuse));
+      readBranchContents(static_cast<AttributeTree&>(*reuse));
       return reuse;
     }
     case WireCode::IntegerEntry:
@@ -351,18 +412,33 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream, 
     case WireCode::BinaryEntry:
       documentEntries_ = 1;
       if (reuse && reuse->kind() == leafKindOf(code)) {
-        readLeafInto(stream, code, *reuse);
+        readLeafInto(code, *reuse);
         return reuse;
       }
       reuse.reset();
-      return readLeaf(stream, code);
+      return readLeaf(code);
     default:
-      failFormat(LineUnknownRootCode);
+      fail(LineUnknownRootCode);
   }
 }
 
-// Open branches are kept on an explicit stack, never on the call stack; the
-// stack holds the parents of the branch being read. The root's own EndBranch
+void FastTreeStreamer::detach() {
+  settleInput();
+  input_ = nullptr;
+  at_ = end_ = unconsumed_ = nullptr;
+  pending_.clear();
+  openBranches_.clear();
+  takenTop_ = 0;
+  if (pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(pending_);
+  if (openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(openBranches_);
+  if (taken_.size() > KeptPendingEntries) std::vector<unsigned char>().swap(taken_);
+  if (scratch_.size() > KeptStringCapacity) std::vector<unsigned char>().swap(scratch_);
+  releaseGrown(name_);
+  releaseGrown(tag_);
+}
+
+// Open branches are kept on an explicit stack, never on the call stack, the
+// branch being read last. The root's own EndBranch
 // closes it, and anything that comes before EndOfTree still lands in the root
 // beside what it holds.
 //
@@ -374,293 +450,246 @@ std::unique_ptr<AttributeNode> FastTreeStreamer::readTree(CInputStream& stream, 
 // they are sorted once then. Of two entries with the same name the later one
 // wins. So a new branch costs one allocation for its children, a recycled one
 // none, and O(n log n) whatever order a peer sends.
-void FastTreeStreamer::readBranchContents(CInputStream& stream, AttributeTree& root) {
-  // Whatever happens, nothing of this read stays behind in the buffers (the
-  // partly read tree is the caller's to discard).
-  struct Reset {
-    FastTreeStreamer& self;
-    ~Reset() {
-      self.pending_.clear();
-      self.openBranches_.clear();
-      self.takenTop_ = 0;
-      if (self.pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(self.pending_);
-      if (self.openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(self.openBranches_);
-      if (self.taken_.size() > KeptPendingEntries) std::vector<unsigned char>().swap(self.taken_);
-    }
-  } reset{*this};
-  pending_.clear();
-  openBranches_.clear();
-  takenTop_ = 0;
-  OpenBranch current = openBranch(root, 1, false);
+//
+// A reply read over the last one of its kind mostly has exactly its shape: every entry then
+// finds its slot where it is expected, and its value is written over the node there.
+void FastTreeStreamer::readBranchContents(AttributeTree& root) {
+  openBranch(openBranches_.emplace_back(), root, 1, false);
   bool rootOpen = true;
-  bool rootToReopen = false;
   std::size_t entries = 0;
   for (;;) {
-    if (current.earlierCount != 0 && nextIsTextOrInteger(stream))
-      entries += readExpectedLeaves(stream, current, MaxEntries - entries);
-    const auto code = static_cast<WireCode>(stream.readU16());
-    if (rootToReopen && code != WireCode::EndOfTree) {
-      current = openBranch(root, 1, true);
-      rootToReopen = false;
-    }
-    if (code != WireCode::EndOfTree && ++entries > MaxEntries) {
-      stream.readString(name_);  // consumed with the code, as for any refused entry
-      failFormat(LineUnknownEntryCode);
-    }
+    const auto code = static_cast<WireCode>(takeU16());
+    if (code == WireCode::EndOfTree) break;
+    OpenBranch& current = openBranches_.back();  // the innermost branch open
+    if (++entries > MaxEntries) refuseEntry();
     switch (code) {
-      case WireCode::EndOfTree:
-        documentEntries_ = entries;
-        completeBranch(current);
-        while (!openBranches_.empty()) {
-          completeBranch(openBranches_.back());
-          openBranches_.pop_back();
-        }
-        return;
-      case WireCode::BeginBranch: {
-        std::unique_ptr<AttributeNode>& slot = entrySlot(stream, current, true);
-        if (current.depth >= MaxDepth) failFormat(LineUnknownEntryCode);
-        if (slot && slot->kind() == NodeKind::Branch)
-          freshen(*slot);
-        else
-          slot = std::make_unique<AttributeTree>();
-        auto& opened = static_cast<AttributeTree&>(*slot);
-        openBranches_.push_back(current);
-        current = openBranch(opened, current.depth + 1, false);
+      case WireCode::BeginBranch:
+        openSubBranch(current);
         break;
-      }
       case WireCode::IntegerEntry:
       case WireCode::TextEntry:
-      case WireCode::BinaryEntry: {
-        const auto wire = static_cast<std::uint16_t>(code);
-        std::unique_ptr<AttributeNode>& slot = entrySlot(stream, current, false);
-        if (slot && slot->kind() == leafKindOf(wire))
-          readLeafInto(stream, wire, *slot);
-        else
-          slot = readLeaf(stream, wire);
+        if (overwriteExpectedLeaves(current, code, entries)) break;
+        readLeafEntry(current, static_cast<std::uint16_t>(code));
         break;
-      }
+      case WireCode::BinaryEntry:
+        readLeafEntry(current, static_cast<std::uint16_t>(code));
+        break;
       case WireCode::EndBranch:
-        skipString(stream);  // the name is not used
-        if (openBranches_.empty() && !rootOpen) failFormat(LineUnknownEntryCode);
+        skipString();  // the name is not used
+        if (openBranches_.size() == 1 && !rootOpen) fail(LineUnknownEntryCode);
         completeBranch(current);
-        if (!openBranches_.empty()) {
-          current = openBranches_.back();  // the parent, as it was when the branch was opened
-          openBranches_.pop_back();
+        if (openBranches_.size() > 1) {
+          openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
           break;
         }
-        // Closed: what the root holds joins the entries that may still come before EndOfTree,
-        // opened when one does.
+        // Closed: what the root holds joins the entries that may still come before EndOfTree.
         rootOpen = false;
-        current = OpenBranch();
-        current.branch = &root;
-        current.firstPending = pending_.size();
-        current.firstMark = takenTop_;
-        current.depth = 1;
-        rootToReopen = true;
+        openBranch(current, root, 1, true);
         break;
       default:
-        stream.readString(name_);  // consumed with the code
-        failFormat(LineUnknownEntryCode);
+        refuseEntry();
     }
   }
-}
-
-// keepEarlier: the children the branch has stay whether or not an entry takes their place
-// (the root reopened after its EndBranch).
-FastTreeStreamer::OpenBranch FastTreeStreamer::openBranch(AttributeTree& branch, int depth, bool keepEarlier) {
-  AttributeChildrenEditor(branch.children_).settle();  // earlier entries are addressed by their place in name order
-  const std::size_t earlier = branch.children_.size();
-  OpenBranch open;
-  open.branch = &branch;
-  open.firstPending = pending_.size();
-  open.firstMark = takenTop_;
-  open.earlierCount = earlier;
-  open.takenCount = keepEarlier ? earlier : 0;
-  open.depth = depth;
-  if (earlier == 0) return open;
-  if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
-  std::memset(taken_.data() + takenTop_, keepEarlier ? 1 : 0, earlier);
-  takenTop_ += earlier;
-  return open;
-}
-
-BRINDLE_HOT_INLINE void FastTreeStreamer::take(OpenBranch& open, std::size_t index) {
-  unsigned char& mark = taken_[open.firstMark + index];
-  if (mark) return;
-  mark = 1;
-  ++open.takenCount;
-}
-
-bool FastTreeStreamer::taken(const OpenBranch& open, std::size_t index) const { return taken_[open.firstMark + index] != 0; }
-
-// Reads the name of a new entry of open and returns where its node goes: the
-// place of the earlier entry of that name, or a new pending entry.
-std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch) {
-  if (open.earlierCount == 0) return appendPending(stream, open);
-  std::size_t index = expectedEarlier(open, isBranch);
-  std::string_view wireName;
-  std::uint32_t wireSize = 0;
-  // The name as it lies in the stream's buffer, compared where it is: the usual case, an
-  // entry found where the last one of its group was, costs no copy.
-  if (index != NotFound && stream.peekString(wireName, wireSize) &&
-      sameName((open.branch->children_.begin() + static_cast<std::ptrdiff_t>(index))->first, wireName)) {
-    stream.skipPeeked(wireSize);
-    documentBytes_ += wireName.size();
-    open.cursor(isBranch) = index + 1;
-  } else {
-    stream.readString(name_);
-    index = findEarlier(open, name_, isBranch);
-    if (index == NotFound) return appendPending(name_, open);
-    documentBytes_ += name_.size();
-  }
-  take(open, index);
-  return (AttributeChildrenEditor(open.branch->children_).begin() + static_cast<std::ptrdiff_t>(index))->second;
-}
-
-
-// The document when it is exactly the tree root holds, as a reply read over the last one of
-// its kind mostly is: every entry in the writer's order (a branch's leaves, then its
-// sub-branches, each group in name order) at the place of a child of its name and kind, the
-// leaves text or integer without a tag, names in the short form, all of it in the stream's
-// buffer. Then it is parsed where it lies, the values are written over the children, the
-// stream moves past the document and the result is true: the tree a fresh read gives, as no
-// entry is new, none is missing and none is repeated. Else the result is false and nothing is
-// consumed; the values written until then are written again by the full read.
-bool FastTreeStreamer::readSameShape(CInputStream& stream, AttributeTree& root) {
-  const unsigned char* const first = stream.windowData();
-  const unsigned char* const end = first + stream.windowLength();
-  const unsigned char* at = first;
-  std::size_t bytes = 0;
-  std::size_t entries = 0;
-  // The format tag (any is accepted), the root's BeginBranch and its name.
-  if (!skipShortString(at, end, bytes) || !takeCode(at, end, WireCode::BeginBranch) || !skipShortString(at, end, bytes))
-    return false;
-  shapeLevels_.clear();
-  ShapeLevel level{&root, 0, false};
-  for (;;) {
-    const auto children = level.branch->children_.begin();
-    const std::size_t count = level.branch->children_.size();
-    if (!level.inBranches) {
-      std::size_t firstBranch = count;  // where the sub-branches' pass starts
-      for (; level.next < count; ++level.next) {
-        auto& child = children[static_cast<std::ptrdiff_t>(level.next)];
-        if (child.second->kind() == NodeKind::Branch) {
-          if (firstBranch == count) firstBranch = level.next;
-          continue;
-        }
-        if (!overwriteExpectedLeaf(at, end, child.first, *child.second, bytes)) return false;
-        ++entries;
-      }
-      level.inBranches = true;
-      level.next = firstBranch;
-    }
-    while (level.next < count && children[static_cast<std::ptrdiff_t>(level.next)].second->kind() != NodeKind::Branch)
-      ++level.next;
-    if (level.next < count) {
-      auto& child = children[static_cast<std::ptrdiff_t>(level.next++)];
-      // A fresh read refuses a branch below MaxDepth levels; the full read raises that.
-      if (shapeLevels_.size() + 1 >= static_cast<std::size_t>(MaxDepth)) return false;
-      if (!takeCode(at, end, WireCode::BeginBranch) || !takeName(at, end, child.first, bytes)) return false;
-      ++entries;
-      freshen(*child.second);
-      shapeLevels_.push_back(level);
-      level = ShapeLevel{static_cast<AttributeTree*>(child.second.get()), 0, false};
-      continue;
-    }
-    if (!takeCode(at, end, WireCode::EndBranch) || !skipShortString(at, end, bytes)) return false;
-    ++entries;
-    if (shapeLevels_.empty()) break;
-    level = shapeLevels_.back();
-    shapeLevels_.pop_back();
-  }
-  if (!takeCode(at, end, WireCode::EndOfTree) || entries > MaxEntries) return false;
   documentEntries_ = entries;
-  documentBytes_ = bytes;
-  stream.consume(static_cast<std::size_t>(at - first));
-  return true;
-}
-
-// One text or integer entry without a tag at `at`, named name, where node is a leaf of its
-// kind: the value and flag are written over node, which ends as a fresh read would make it,
-// and at moves past the entry. False, with nothing written, for any other entry, for a string
-// in the long form and for an entry not whole before end.
-BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaf(const unsigned char*& at, const unsigned char* end,
-                                                                const std::string& name, AttributeNode& node,
-                                                                std::size_t& bytes) {
-  const auto available = static_cast<std::size_t>(end - at);
-  if (available < 4) return false;
-  const std::uint32_t code = get16(at);
-  if (code != static_cast<std::uint32_t>(WireCode::IntegerEntry) && code != static_cast<std::uint32_t>(WireCode::TextEntry))
-    return false;
-  const std::uint32_t nameLength = get16(at + 2);
-  // The value's fields need 8 more bytes at least.
-  if (nameLength == LongStringMark || available - 4 < std::size_t{nameLength} + 8) return false;
-  if (!sameName(name, std::string_view(reinterpret_cast<const char*>(at + 4), nameLength))) return false;
-  const unsigned char* value = at + 4 + nameLength;
-  if (code == static_cast<std::uint32_t>(WireCode::IntegerEntry)) {
-    if (node.kind() != NodeKind::Integer || get16(value + 6) != 0) return false;
-    static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
-    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 4))));
-    at = value + 8;
-  } else {
-    const std::uint32_t textLength = get16(value);
-    if (node.kind() != NodeKind::Text || textLength == LongStringMark || available - 4 - nameLength < std::size_t{textLength} + 6 ||
-        get16(value + 2 + textLength + 2) != 0)
-      return false;
-    std::string& target = static_cast<TextAttribute&>(node).text_;
-    releaseGrown(target);
-    overwriteString(target, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
-    node.setIsSet(isSetFromFlag(static_cast<std::uint16_t>(get16(value + 2 + textLength))));
-    bytes += target.size();
-    at = value + 6 + textLength;
+  while (!openBranches_.empty()) {
+    completeBranch(openBranches_.back());
+    openBranches_.pop_back();
   }
-  node.tag_.clear();
-  bytes += nameLength;
-  return true;
 }
 
-// The usual entries of a reply read over an earlier one: text or integer leaves without a
-// tag, each where the earlier tree has a leaf of its name and kind next in line, all of it in
-// the stream's buffer. They are parsed where they lie, their names compared there, their
-// values written over the earlier leaves, and the buffer moved past them once. Reads up to most
-// of them in a row and returns how many; the first other entry (nothing of it consumed) is left
-// to the general path.
-std::size_t FastTreeStreamer::readExpectedLeaves(CInputStream& stream, OpenBranch& open, std::size_t most) {
-  const unsigned char* const first = stream.windowData();
-  const unsigned char* const end = first + stream.windowLength();
-  const unsigned char* entry = first;
-  const auto children = open.branch->children_.begin();
+// A refused entry's name is consumed with its code.
+void FastTreeStreamer::refuseEntry() {
+  skipString();
+  fail(LineUnknownEntryCode);
+}
+
+// Opens the branch of a BeginBranch entry of current on the stack of open branches.
+void FastTreeStreamer::openSubBranch(OpenBranch& current) {
+  std::unique_ptr<AttributeNode>& slot = entrySlot(current, true);
+  const int depth = current.depth;
+  if (depth >= MaxDepth) fail(LineUnknownEntryCode);
+  if (slot && slot->kind() == NodeKind::Branch)
+    freshen(*slot);
+  else
+    slot = std::make_unique<AttributeTree>();
+  auto& opened = static_cast<AttributeTree&>(*slot);
+  openBranch(openBranches_.emplace_back(), opened, depth + 1, false);  // current may move
+}
+
+// The usual entries of a reply read over the last one: text or integer leaves without a tag,
+// each where the earlier tree has a leaf of its name and kind next in line, whole in the
+// window. From this entry on (its code already taken) they are decoded in a row, each after
+// one look at the window's length, their values written over the leaves, which end as
+// readLeafInto would leave them; the window, the cursor and the counts are brought up to date
+// once. False, with nothing taken, when this entry is not one of them (readLeafEntry reads it);
+// else true, with entries counting the ones read after it. The first other entry's code is
+// left to the loop.
+BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries) {
+  if (open.earlierCount == 0 || open.marked) return false;
+  const unsigned char* const end = end_;
+  const unsigned char* fields = at_;  // behind the code of the entry at hand
+  const unsigned char* read = nullptr;  // behind the last entry read
   std::size_t cursor = open.leafCursor;
   std::size_t bytes = 0;
   std::size_t count = 0;
-  for (; count < most; ++count) {
-    while (cursor < open.earlierCount && children[static_cast<std::ptrdiff_t>(cursor)].second->kind() == NodeKind::Branch)
-      ++cursor;
+  for (;;) {
+    while (cursor < open.earlierCount && open.earlier[cursor].second->kind() == NodeKind::Branch) ++cursor;
     if (cursor == open.earlierCount) break;
-    auto& earlier = children[static_cast<std::ptrdiff_t>(cursor)];
-    if (!overwriteExpectedLeaf(entry, end, earlier.first, *earlier.second, bytes)) break;
-    take(open, cursor);
+    const unsigned char* behind = overwriteLeaf(fields, end, code, open.earlier[cursor], bytes);
+    if (behind == nullptr) break;
+    read = behind;
     ++cursor;
+    ++count;
+    // entries + count - 1 entries are read; one more past MaxEntries is the loop's to refuse.
+    if (end - read < 2 || entries + count > MaxEntries) break;
+    code = static_cast<WireCode>(get16(read));
+    if (code != WireCode::IntegerEntry && code != WireCode::TextEntry) break;
+    fields = read + 2;
   }
+  if (count == 0) return false;
+  at_ = read;
   open.leafCursor = cursor;
+  open.takenCount += count;  // found where expected: never taken before
   documentBytes_ += bytes;
-  stream.consume(static_cast<std::size_t>(entry - first));
-  return count;
+  entries += count - 1;
+  return true;
+}
+
+// One text or integer entry whose fields start at fields, over earlier: the pointer behind
+// the entry when it is whole before end, without a tag, named as earlier and of its kind;
+// else null, with nothing written. bytes grows by the entry's name and text.
+BRINDLE_HOT_INLINE const unsigned char* FastTreeStreamer::overwriteLeaf(const unsigned char* fields,
+                                                                        const unsigned char* end, WireCode code,
+                                                                        AttributeChildren::value_type& earlier,
+                                                                        std::size_t& bytes) {
+  AttributeNode& node = *earlier.second;
+  const bool isText = code == WireCode::TextEntry;
+  if (node.kind() != (isText ? NodeKind::Text : NodeKind::Integer)) return nullptr;
+  const auto available = static_cast<std::size_t>(end - fields);
+  if (available < 2) return nullptr;
+  const std::uint32_t nameLength = get16(fields);
+  // The value's fields take 8 bytes at least (an integer's; a text's with its length, 6 and the text).
+  if (nameLength == LongStringMark || available - 2 < std::size_t{nameLength} + 8) return nullptr;
+  if (!sameName(earlier.first, std::string_view(reinterpret_cast<const char*>(fields + 2), nameLength))) return nullptr;
+  const unsigned char* value = fields + 2 + nameLength;
+  const unsigned char* behind;
+  if (!isText) {
+    if (get16(value + 6) != 0) return nullptr;
+    static_cast<IntegerAttribute&>(node).setValue(static_cast<std::int32_t>(get32(value)));
+    node.setIsSet(isSetFromFlag(get16(value + 4)));
+    behind = value + 8;
+  } else {
+    const std::uint32_t textLength = get16(value);
+    const std::size_t valueRoom = available - 2 - nameLength;
+    if (textLength == LongStringMark || valueRoom < std::size_t{textLength} + 6 || get16(value + 4 + textLength) != 0)
+      return nullptr;
+    std::string& text = static_cast<TextAttribute&>(node).text_;
+    releaseGrown(text);
+    assignString(text, std::string_view(reinterpret_cast<const char*>(value + 2), textLength));
+    bytes += text.size();
+    node.setIsSet(isSetFromFlag(get16(value + 2 + textLength)));
+    behind = value + 6 + textLength;
+  }
+  releaseGrown(node.tag_);
+  node.tag_.clear();
+  bytes += nameLength;
+  return behind;
+}
+
+BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std::uint16_t code) {
+  std::unique_ptr<AttributeNode>& slot = entrySlot(current, false);
+  if (slot && slot->kind() == leafKindOf(code))
+    readLeafInto(code, *slot);
+  else
+    slot = readLeaf(code);
+}
+
+// Sets open up for branch. keepEarlier: the children the branch has stay whether or not an
+// entry takes their place (the root reopened after its EndBranch): they count as taken, and
+// as none is expected, an entry finds its place by name. The fields are set one by one where
+// open lies: a record built aside and copied in costs a stalled copy per branch.
+BRINDLE_HOT_INLINE void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier) {
+  AttributeChildrenEditor(branch.children_).settle();  // earlier entries are addressed by their place in name order
+  const std::size_t earlier = branch.children_.size();
+  open.branch = &branch;
+  open.firstPending = pending_.size();
+  open.firstMark = takenTop_;
+  open.earlier = earlier == 0 ? nullptr : &*AttributeChildrenEditor(branch.children_).begin();
+  open.earlierCount = earlier;
+  open.takenCount = keepEarlier ? earlier : 0;
+  open.leafCursor = open.branchCursor = keepEarlier ? earlier : 0;
+  open.depth = depth;
+  open.ordered = true;
+  open.marked = false;
+  if (earlier == 0) return;
+  if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
+  takenTop_ += earlier;
+}
+
+// While every entry was found where it was expected, the earlier entries taken are the leaves
+// before leafCursor and the branches before branchCursor, and taken_ is not written. Before an
+// entry is looked for out of that order, that is written down.
+void FastTreeStreamer::markTakenSoFar(OpenBranch& open) {
+  if (open.marked) return;
+  unsigned char* marks = taken_.data() + open.firstMark;
+  for (std::size_t i = 0; i < open.earlierCount; ++i)
+    marks[i] = i < open.cursor(earlierAt(open, i).second->kind() == NodeKind::Branch) ? 1 : 0;
+  open.marked = true;
+}
+
+// The earlier entry at index taken by an entry of the document; its slot.
+BRINDLE_HOT_INLINE std::unique_ptr<AttributeNode>& FastTreeStreamer::takeEarlier(OpenBranch& open, std::size_t index) {
+  AttributeChildren::value_type& earlier = earlierAt(open, index);
+  documentBytes_ += earlier.first.size();
+  if (!open.marked) {
+    ++open.takenCount;  // found where expected: never taken before
+    return earlier.second;
+  }
+  unsigned char& mark = taken_[open.firstMark + index];
+  if (!mark) {
+    mark = 1;
+    ++open.takenCount;
+  }
+  return earlier.second;
+}
+
+bool FastTreeStreamer::isTaken(const OpenBranch& open, std::size_t index) const {
+  return taken_[open.firstMark + index] != 0;
+}
+
+// Reads the name of a new entry of open and returns where its node goes: the place of the
+// earlier entry of that name, or a new pending entry. The name is compared where it lies in
+// the window: an entry found where the last one of its group was costs no copy.
+BRINDLE_HOT_INLINE std::unique_ptr<AttributeNode>& FastTreeStreamer::entrySlot(OpenBranch& open, bool isBranch) {
+  const std::string_view wire = takeString(name_);
+  if (open.earlierCount != 0) {
+    const std::size_t expected = expectedEarlier(open, isBranch);
+    if (expected != NotFound && sameName(earlierAt(open, expected).first, wire)) {
+      open.cursor(isBranch) = expected + 1;
+      return takeEarlier(open, expected);
+    }
+    markTakenSoFar(open);
+    const std::size_t found = findEarlier(open, cutAtNul(wire), isBranch);
+    if (found != NotFound) return takeEarlier(open, found);
+  }
+  return appendPending(cutAtNul(wire), open);
+}
+
+BRINDLE_HOT_INLINE AttributeChildren::value_type& FastTreeStreamer::earlierAt(OpenBranch& open, std::size_t index) {
+  return open.earlier[index];
 }
 
 // Where the next entry of that group is expected among the earlier entries: behind the last
 // one found, past the entries of the other group. NotFound when none is left.
-std::size_t FastTreeStreamer::expectedEarlier(OpenBranch& open, bool isBranch) const {
-  const AttributeChildren& children = open.branch->children_;
+BRINDLE_HOT_INLINE std::size_t FastTreeStreamer::expectedEarlier(OpenBranch& open, bool isBranch) {
   std::size_t cursor = open.cursor(isBranch);
-  while (cursor < open.earlierCount &&
-         ((children.begin() + static_cast<std::ptrdiff_t>(cursor))->second->kind() == NodeKind::Branch) != isBranch)
+  while (cursor < open.earlierCount && (earlierAt(open, cursor).second->kind() == NodeKind::Branch) != isBranch)
     ++cursor;
   open.cursor(isBranch) = cursor;
   return cursor < open.earlierCount ? cursor : NotFound;
 }
 
-std::size_t FastTreeStreamer::findEarlier(OpenBranch& open, const std::string& name, bool isBranch) {
+std::size_t FastTreeStreamer::findEarlier(OpenBranch& open, std::string_view name, bool isBranch) {
   const AttributeChildren& children = open.branch->children_;
   const auto found = children.find(name);
   if (found == children.end()) return NotFound;
@@ -669,39 +698,38 @@ std::size_t FastTreeStreamer::findEarlier(OpenBranch& open, const std::string& n
   return index;
 }
 
-// A new entry of open, its name read straight into the entry.
-std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(CInputStream& stream, OpenBranch& open) {
-  AttributeChildren::value_type& entry = pending_.emplace_back();
-  stream.readString(entry.first);
-  return settlePending(open);
-}
-
-std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(const std::string& name, OpenBranch& open) {
-  pending_.emplace_back().first = name;
-  return settlePending(open);
-}
-
-// An entry with the same name as the one before it takes that one's place at
-// once, so a peer repeating a name costs no memory.
-std::unique_ptr<AttributeNode>& FastTreeStreamer::settlePending(OpenBranch& open) {
+// A new entry of open. An entry with the same name as the one before it takes that one's
+// place at once, so a peer repeating a name costs no memory.
+std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(std::string_view name, OpenBranch& open) {
+  documentBytes_ += name.size();
   const std::size_t count = pending_.size();
-  AttributeChildren::value_type& entry = pending_[count - 1];
-  documentBytes_ += entry.first.size();
-  if (count - 1 > open.firstPending) {
-    AttributeChildren::value_type& previous = pending_[count - 2];
-    if (previous.first == entry.first) {
-      pending_.pop_back();
-      return previous.second;
-    }
-    if (open.ordered && entry.first < previous.first) open.ordered = false;
+  if (count > open.firstPending) {
+    AttributeChildren::value_type& previous = pending_[count - 1];
+    if (previous.first == name) return previous.second;
+    if (open.ordered && name < previous.first) open.ordered = false;
   }
+  AttributeChildren::value_type& entry = pending_.emplace_back();
+  entry.first.assign(name.data(), name.size());
   return entry.second;
 }
 
-void FastTreeStreamer::completeBranch(OpenBranch& open) {
-  AttributeChildrenEditor children(open.branch->children_);
-  if (open.takenCount != open.earlierCount) dropUntaken(open);
+// A branch read over one of its shape (every earlier entry taken, none new) is complete as it stands.
+BRINDLE_HOT_INLINE void FastTreeStreamer::completeBranch(OpenBranch& open) {
   takenTop_ = open.firstMark;
+  if (open.takenCount == open.earlierCount && open.firstPending == pending_.size()) {
+    open.earlierCount = open.takenCount = 0;
+    return;
+  }
+  changeBranch(open);
+}
+
+// Drops the earlier entries of open that no entry took and moves its new entries in.
+void FastTreeStreamer::changeBranch(OpenBranch& open) {
+  AttributeChildrenEditor children(open.branch->children_);
+  if (open.takenCount != open.earlierCount) {
+    markTakenSoFar(open);
+    dropUntaken(open);
+  }
   open.earlierCount = open.takenCount = 0;
   const auto first = pending_.begin() + static_cast<std::ptrdiff_t>(open.firstPending);
   if (first == pending_.end()) return;
@@ -721,96 +749,99 @@ void FastTreeStreamer::dropUntaken(OpenBranch& open) {
   const auto base = children.begin();
   std::size_t kept = 0;
   for (std::size_t i = 0; i < open.earlierCount; ++i) {
-    if (!taken(open, i)) continue;
+    if (!isTaken(open, i)) continue;
     if (kept != i) base[static_cast<std::ptrdiff_t>(kept)] = std::move(base[static_cast<std::ptrdiff_t>(i)]);
     ++kept;
   }
   children.truncate(kept);
 }
 
-std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(CInputStream& stream, std::uint16_t code) {
+// --- Leaves ---------------------------------------------------------------------------------
+
+std::unique_ptr<AttributeNode> FastTreeStreamer::readLeaf(std::uint16_t code) {
   switch (static_cast<WireCode>(code)) {
     case WireCode::IntegerEntry: {
-      const auto value = static_cast<std::int32_t>(stream.readU32());
-      const std::uint16_t flag = stream.readU16();
-      stream.readString(tag_);
-      documentBytes_ += tag_.size();
+      const auto value = static_cast<std::int32_t>(takeU32());
+      const std::uint16_t flag = takeU16();
+      readTag(tag_);
       auto leaf = std::make_unique<IntegerAttribute>(value, tag_.c_str());
       leaf->setIsSet(isSetFromFlag(flag));
       return leaf;
     }
     case WireCode::TextEntry: {
       std::string text;  // read straight into the string the leaf keeps
-      stream.readString(text);
-      const std::uint16_t flag = stream.readU16();
-      stream.readString(tag_);
-      documentBytes_ += text.size() + tag_.size();
+      readText(text);
+      const std::uint16_t flag = takeU16();
+      readTag(tag_);
       auto leaf = std::make_unique<TextAttribute>(std::move(text), tag_.c_str());
       leaf->setIsSet(isSetFromFlag(flag));
       return leaf;
     }
     default: {
       auto leaf = std::make_unique<BinaryAttribute>();
-      readBinaryValue(stream, *leaf);
+      readBinaryValue(*leaf);
       return leaf;
     }
   }
 }
 
-// A binary entry's length and bytes into leaf: straight into its buffer when they are few or
-// all in the stream's window, else through a buffer that grows as they arrive.
-void FastTreeStreamer::readBinaryValue(CInputStream& stream, BinaryAttribute& leaf) {
-  const std::uint32_t length = stream.readU32();
-  if (length > CInputStream::MaxStringLength) failFormat(CInputStream::LineLengthTooLarge);
-  if (length <= CInputStream::FirstGrowth || length <= stream.windowLength()) {
-    unsigned char* bytes = leaf.allocate(length);
-    if (length != 0) stream.readFully(bytes, length);
-  } else {
-    leaf.bytes_ = stream.readGrowing(length);
-    leaf.length_ = length;
-  }
-  documentBytes_ += length;
-}
-
 // The entry's value, flag and tag written over a leaf of its kind: the leaf ends as readLeaf
 // would have made it.
-void FastTreeStreamer::readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& node) {
+BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafInto(std::uint16_t code, AttributeNode& node) {
   switch (static_cast<WireCode>(code)) {
     case WireCode::IntegerEntry: {
       auto& leaf = static_cast<IntegerAttribute&>(node);
-      leaf.setValue(static_cast<std::int32_t>(stream.readU32()));
-      leaf.setIsSet(isSetFromFlag(stream.readU16()));
+      leaf.setValue(static_cast<std::int32_t>(takeU32()));
+      leaf.setIsSet(isSetFromFlag(takeU16()));
       break;
     }
     case WireCode::TextEntry: {
       auto& leaf = static_cast<TextAttribute&>(node);
-      readReusing(stream, leaf.text_);
-      leaf.setIsSet(isSetFromFlag(stream.readU16()));
-      documentBytes_ += leaf.text_.size();
+      readText(leaf.text_);
+      leaf.setIsSet(isSetFromFlag(takeU16()));
       break;
     }
     default: {
       auto& leaf = static_cast<BinaryAttribute&>(node);
-      readBinaryValue(stream, leaf);
+      readBinaryValue(leaf);
       freshen(leaf);  // a binary entry carries neither flag nor tag
       return;
     }
   }
-  readReusing(stream, node.tag_);
-  documentBytes_ += node.tag_.size();
+  readTag(node.tag_);
   if (node.tag_.size() == 4 && node.tag_.compare(0, 4, "null", 4) == 0) node.tag_.clear();  // as setTag takes it
 }
 
-// As readString, into a string that keeps its memory; a string that lies whole in the
-// stream's buffer is copied from there at once.
-void FastTreeStreamer::readReusing(CInputStream& stream, std::string& target) {
+// A text value or a tag, into a string that keeps its memory up to KeptStringCapacity.
+BRINDLE_HOT_INLINE void FastTreeStreamer::readText(std::string& target) {
   releaseGrown(target);
-  std::string_view bytes;
-  std::uint32_t wireSize = 0;
-  if (!stream.peekString(bytes, wireSize)) {
-    stream.readString(target);
+  assignString(target, takeString(target));
+  documentBytes_ += target.size();
+}
+
+// Mostly empty: two zero bytes in the window.
+BRINDLE_HOT_INLINE void FastTreeStreamer::readTag(std::string& target) {
+  if (end_ - at_ >= 2 && (at_[0] | at_[1]) == 0) {
+    at_ += 2;
+    releaseGrown(target);
+    target.clear();
     return;
   }
-  overwriteString(target, bytes);
-  stream.skipPeeked(wireSize);
+  readText(target);
+}
+
+// A binary entry's length and bytes into leaf: straight into its buffer when they are few or
+// all in the window, else through a buffer that grows as they arrive.
+void FastTreeStreamer::readBinaryValue(BinaryAttribute& leaf) {
+  const std::uint32_t length = takeU32();
+  if (length > CInputStream::MaxStringLength) fail(CInputStream::LineLengthTooLarge);
+  if (length <= CInputStream::FirstGrowth || length <= static_cast<std::size_t>(end_ - at_)) {
+    takeInto(leaf.allocate(length), length);
+  } else {
+    settleInput();
+    leaf.bytes_ = input_->readGrowing(length);
+    leaf.length_ = length;
+    resumeInput();
+  }
+  documentBytes_ += length;
 }

@@ -24,20 +24,33 @@
 // write to a CMemoryStream and hand the result to a socket in one write
 // (BRMessage::send does).
 //
-// Reading builds the tree with an explicit stack of open branches and takes
-// nothing on trust. A reader may be handed an earlier tree to recycle: its
-// nodes are overwritten in place wherever the document has a node of the same
-// name and kind at the same place, so a connection that reads replies of one
-// shape allocates nothing for them; the tree read is the same either way. A
-// document that holds exactly the earlier tree's nodes, in the writer's order,
-// and lies whole in the stream's buffer is matched against the tree in one
-// pass where it lies. Every failure is a CBRWebIOStreamException with code 1074
+// Reading is one loop over the entries, with an explicit stack of open
+// branches, that takes nothing on trust. Each field is decoded where it lies
+// in the input's read window (CInputStream::windowData); when a field is not
+// whole there the input is asked to fill its window (CInputStream::fill), and
+// an input that cannot hold it (no buffer, or too small a one) hands it over
+// with readFully. So a socket's receive buffer and an in-memory stream are
+// read alike, and the input gives up exactly the bytes of the document.
+//
+// A reader may be handed an earlier tree to recycle. Each entry's place is
+// looked for where the last entry of its group was found (a branch's leaves,
+// then its sub-branches, in name order), then by name; else the entry is new
+// and joins its branch, sorted once if out of order, when the branch is
+// complete; of equal names the later wins, and earlier entries no entry took
+// are dropped. Values are overwritten in place, so a connection that reads
+// replies of one shape allocates nothing for them; the tree read is the same
+// either way. A reply of the earlier shape is the case where every entry is
+// found where expected: its text and integer leaves are then decoded in a row,
+// each after a single look at the window's length, and no branch changes.
+// Every failure is a CBRWebIOStreamException with code 1074
 // and systemError 0 from "common\FastTreeStreamer", at these lines:
 //   LineUnknownRootCode (146)  the document's first entry is not 1, 3, 4 or 5
 //   LineUnknownEntryCode (212) an unknown code inside a branch; an EndBranch
 //                              with no open branch; a branch nested deeper
 //                              than MaxDepth; more than MaxEntries entries
 //   CInputStream::LineLengthTooLarge  a string or binary length above 64 MiB
+// The input has then given up the refused entry's code and name (or the
+// length field), nothing behind them.
 // A partly read tree is discarded. Stream failures pass out unchanged. A long
 // text or binary value is read into room that grows as its bytes arrive, so a
 // peer that announces a long value and stops costs memory for what it sent.
@@ -46,6 +59,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/AttributeTree.h"
@@ -113,12 +127,22 @@ class FastTreeStreamer {
   template <typename Compose>
   void putEntry(std::size_t size, Compose compose);
 
-  void readBranchContents(CInputStream& stream, AttributeTree& root);
-  std::unique_ptr<AttributeNode> readLeaf(CInputStream& stream, std::uint16_t code);
-  void readLeafInto(CInputStream& stream, std::uint16_t code, AttributeNode& leaf);
-  void readBinaryValue(CInputStream& stream, BinaryAttribute& leaf);
-  void readReusing(CInputStream& stream, std::string& target);
-  static void readBinary(CInputStream& stream, BinaryAttribute& leaf, std::uint32_t length);
+  // Reading. The entries are decoded from the window [at_, end_): the input's read window,
+  // or scratch_ when a field had to be gathered there; unconsumed_ is where the input's window
+  // begins, so the bytes decoded since are consumed from it before the input is used again.
+  void attach(CInputStream& input);
+  void detach();
+  void resumeInput();
+  void settleInput();
+  [[noreturn]] void fail(int line);
+  const unsigned char* takeBytes(std::size_t count);
+  const unsigned char* gather(std::size_t count);
+  std::uint16_t takeU16();
+  std::uint32_t takeU32();
+  std::string_view takeString(std::string& spill);
+  std::string_view takeGrowing(std::uint32_t length, std::string& spill);
+  void skipString();
+  void takeInto(unsigned char* to, std::uint32_t count);
 
   // A branch being read. The children it had when it was opened (none for a
   // new branch) are the earlier entries: an entry of the document that finds
@@ -130,43 +154,52 @@ class FastTreeStreamer {
     AttributeTree* branch = nullptr;
     std::size_t firstPending = 0;  // where its new entries start in pending_
     std::size_t firstMark = 0;
+    // The earlier entries, in name order: they stay where they are until the branch is complete.
+    AttributeChildren::value_type* earlier = nullptr;
     std::size_t earlierCount = 0;
     std::size_t takenCount = 0;
     std::size_t leafCursor = 0;    // where the next leaf, then the next branch, is expected
     std::size_t branchCursor = 0;  // among the earlier entries
     int depth = 0;
     bool ordered = true;  // the new names so far arrived ascending
+    bool marked = false;  // taken_ holds which earlier entries were taken (see markTakenSoFar)
     std::size_t& cursor(bool isBranch) { return isBranch ? branchCursor : leafCursor; }
   };
-  void take(OpenBranch& open, std::size_t index);
-  bool taken(const OpenBranch& open, std::size_t index) const;
-  OpenBranch openBranch(AttributeTree& branch, int depth, bool keepEarlier);
-  std::size_t readExpectedLeaves(CInputStream& stream, OpenBranch& open, std::size_t most);
-  bool overwriteExpectedLeaf(const unsigned char*& at, const unsigned char* end, const std::string& name,
-                             AttributeNode& node, std::size_t& bytes);
-
-  // A branch of the earlier tree while a document of the same shape is matched against it:
-  // the next child to match, among its leaves and then among its sub-branches.
-  struct ShapeLevel {
-    AttributeTree* branch;
-    std::size_t next;
-    bool inBranches;
-  };
-  bool readSameShape(CInputStream& stream, AttributeTree& root);
-  void skipString(CInputStream& stream);
-  std::unique_ptr<AttributeNode>& entrySlot(CInputStream& stream, OpenBranch& open, bool isBranch);
-  std::size_t expectedEarlier(OpenBranch& open, bool isBranch) const;
-  std::size_t findEarlier(OpenBranch& open, const std::string& name, bool isBranch);
-  std::unique_ptr<AttributeNode>& appendPending(CInputStream& stream, OpenBranch& open);
-  std::unique_ptr<AttributeNode>& appendPending(const std::string& name, OpenBranch& open);
-  std::unique_ptr<AttributeNode>& settlePending(OpenBranch& open);
+  void readBranchContents(AttributeTree& root);
+  [[noreturn]] void refuseEntry();
+  void openSubBranch(OpenBranch& current);
+  bool overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries);
+  static const unsigned char* overwriteLeaf(const unsigned char* fields, const unsigned char* end, WireCode code,
+                                            AttributeChildren::value_type& earlier, std::size_t& bytes);
+  void readLeafEntry(OpenBranch& current, std::uint16_t code);
+  void openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier);
+  void markTakenSoFar(OpenBranch& open);
+  std::unique_ptr<AttributeNode>& takeEarlier(OpenBranch& open, std::size_t index);
+  bool isTaken(const OpenBranch& open, std::size_t index) const;
+  std::unique_ptr<AttributeNode>& entrySlot(OpenBranch& open, bool isBranch);
+  static AttributeChildren::value_type& earlierAt(OpenBranch& open, std::size_t index);
+  static std::size_t expectedEarlier(OpenBranch& open, bool isBranch);
+  static std::size_t findEarlier(OpenBranch& open, std::string_view name, bool isBranch);
+  std::unique_ptr<AttributeNode>& appendPending(std::string_view name, OpenBranch& open);
   void completeBranch(OpenBranch& open);
+  void changeBranch(OpenBranch& open);
   void dropUntaken(OpenBranch& open);
+
+  std::unique_ptr<AttributeNode> readLeaf(std::uint16_t code);
+  void readLeafInto(std::uint16_t code, AttributeNode& leaf);
+  void readText(std::string& target);
+  void readTag(std::string& target);
+  void readBinaryValue(BinaryAttribute& leaf);
 
   CIOStream* stream_ = nullptr;
   int selective_ = 0;
   std::vector<unsigned char> entry_;  // an entry composed outside the stream's window
-  // Reused for the names that are not kept and for every tag read.
+  CInputStream* input_ = nullptr;
+  const unsigned char* at_ = nullptr;
+  const unsigned char* end_ = nullptr;
+  const unsigned char* unconsumed_ = nullptr;
+  std::vector<unsigned char> scratch_;
+  // Where a long name or skipped string is read, and every tag of a new leaf.
   std::string name_;
   std::string tag_;
   // Reused by every read: the entries of the branches still open, innermost last, and the
@@ -174,7 +207,6 @@ class FastTreeStreamer {
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
   std::vector<unsigned char> taken_;  // [0, takenTop_) in use
-  std::vector<ShapeLevel> shapeLevels_;  // the parents of the branch matched, innermost last
   std::size_t takenTop_ = 0;
   std::size_t documentEntries_ = 0;
   std::size_t documentBytes_ = 0;

@@ -455,7 +455,7 @@ void BM_DecodeAndDestroyTree(benchmark::State& state) {
 }
 
 // Reading each document over the tree read before it, as a connection reads its replies: the
-// nodes are recycled, and a document of the same shape is matched where it lies.
+// nodes are recycled, and the values of a document of the same shape are written over them.
 void BM_DecodeTreeRecycling(benchmark::State& state) {
   CMemoryStream in(encodedPropertyTree());
   FastTreeStreamer streamer;
