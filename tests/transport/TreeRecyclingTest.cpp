@@ -197,8 +197,9 @@ std::unique_ptr<AttributeNode> touchedReplyTree() {
   return tree;
 }
 
-// A document of the earlier tree's shape is read in one pass over the buffer; one that departs
-// from it anywhere, however late, is read in full. Either way the tree is the fresh one.
+// A document of the earlier tree's shape finds every entry at its expected place; one that
+// departs from it anywhere, however late, falls back to lookups by name and new entries.
+// Either way the tree is the fresh one.
 TEST(TreeRecycling, ADocumentOfTheEarlierShapeOrCloseToItGivesTheFreshTree) {
   const std::string nul("with\0nul", 9);
   const struct {
@@ -475,7 +476,7 @@ TEST(TreeRecycling, AMessageExchangingRepliesOfChangingShapesSendsAndKeepsWhatAN
       headerDocument("four", 3, [](WireBytes&) {}).append(branchDocument([](WireBytes& d) {
         d.text("Name", "Sales").integer("Revision", 13).begin("FLD").text("Owner", "someone else").end();
       })),
-      // Two replies of one shape in a row, header and data each read over the last in one pass.
+      // Two replies of one shape in a row, header and data each read over the last.
       plainHeaderDocument("five", 0).append(branchDocument([](WireBytes& d) {
         d.text("Name", "Sales").integer("Revision", 14).begin("FLD").text("Owner", "admin").end();
       })),
