@@ -45,17 +45,11 @@ bool IsBlankRun(std::string_view run) {
     return true;
 }
 
-// True when the name read back from the end tag "</" name ">" is the name itself.
-bool EndTagKeepsName(std::string_view name) {
-    return name.find('>') == std::string_view::npos &&
+// True when the name read back from the end tag "</" name ">" is the name itself. A name cut from
+// an item that ends at its first ">" holds no ">" (cutAtTagEnd); other names are searched.
+bool EndTagKeepsName(std::string_view name, bool cutAtTagEnd) {
+    return (cutAtTagEnd || name.find('>') == std::string_view::npos) &&
            (name.empty() || (!xmltext::IsSpace(name.front()) && !xmltext::IsSpace(name.back())));
-}
-
-// The first byte of [p, end) that is an "&", a carriage return, a line feed or a tab: where
-// storing an attribute value has to begin rewriting it. npos when there is none.
-size_t FirstRewritable(const char* p, const char* end) {
-    const char* found = xmlscan::FindFirst<'&', '\r', '\n', '\t'>(p, end, end);
-    return found == end ? std::string_view::npos : static_cast<size_t>(found - p);
 }
 
 // Copies a position one field at a time. Positions are written field by field as bytes are
@@ -150,19 +144,22 @@ XML_NODE_STEP bool CXMLParser::ParseNodeInto(CXMLElement& node, const XMLPositio
         return false;
     }
     node.m_closed = node.m_selfClosed;
-    if (!node.m_closed && depth > XML_MAX_NESTING_DEPTH) {
+    if (node.m_closed) {
+        return true;
+    }
+    if (depth > XML_MAX_NESTING_DEPTH) {
         node.ReportError(kNestedTooDeeply);
         node.Clear();
         return false;
     }
-    return ParseContent<MergeText>(node, depth, valueWritten);
+    return ParseContent<MergeText>(node, depth, valueWritten, EndTagKeepsName(node.m_name, facts.cutAtTagEnd));
 }
 
 // Children up to this element's end tag, or to the end of the text (an element still open
 // there is accepted with what was read). With MergeText a text run goes straight into the
 // value: the text node it would make would be removed again at once, so it is not made.
 template <bool MergeText>
-bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten) {
+bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten, bool plainEndTag) {
     while (!node.m_closed) {
         if (node.m_current.offset >= m_length) {
             return true;
@@ -170,7 +167,7 @@ bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten) 
         const bool markup = m_text[node.m_current.offset] == '<';
         if (MergeText && !markup) {
             valueWritten |= MergeTextRun(node);
-        } else if (markup && ClosesWithPlainEndTag(node)) {
+        } else if (markup && plainEndTag && ClosesWithPlainEndTag(node)) {
             return true;
         } else if (!ParseChild<MergeText>(node, depth)) {
             return false;
@@ -248,7 +245,7 @@ XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
         run = Trim(run);
     }
     if (scan.firstNoted) {  // an "&" is never trimmed away
-        xmltext::AssignRewritten<true, false>(node.m_value, run, static_cast<size_t>(scan.firstNoted - run.data()));
+        xmltext::AssignRewritten<true, false>(node.m_value, run, m_end);
     } else {
         AssignBytes(node.m_value, run);
     }
@@ -258,15 +255,15 @@ XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
 // The end tag "</" name ">" of this element is taken here without making a node for it. Any
 // other end tag goes the general way and is judged there. The general way reads an end tag only
 // up to its first ">" and trims the name it finds, so the bytes of "</" name ">" give the same
-// result only for a name without ">" and without white space at its edges; other names (possible
-// for a root read where the text begins without "<") go there.
+// result only for a name without ">" and without white space at its edges (plainEndTag of
+// ParseContent); other names (possible for a root read where the text begins without "<") go there.
 XML_NODE_STEP bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
     const std::string& name = node.m_name;
     const size_t at = node.m_current.offset;
     const size_t length = name.size() + 3;
     const char* tag = m_text + at;
     if (m_length - at < length || tag[1] != '/' || tag[length - 1] != '>' ||
-        !xmlscan::SameBytes(tag + 2, name.data(), name.size()) || !EndTagKeepsName(name)) {
+        !xmlscan::SameBytes(tag + 2, name.data(), name.size())) {
         return false;
     }
     node.m_current.Advance(length, 0, 0);  // names hold no line feed
@@ -295,6 +292,7 @@ XML_NODE_STEP bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& ite
     item = std::string_view(begin, static_cast<size_t>(end - begin));
     facts.firstBlank = tag.firstBlank ? static_cast<size_t>(tag.firstBlank - begin) : item.size();
     facts.hasEquals = tag.hasEquals;
+    facts.cutAtTagEnd = true;
     node.m_current.Advance(item.size(), tag.scan.lineFeeds, static_cast<size_t>(end - tag.scan.lineStart));
     return found;
 }
@@ -450,9 +448,8 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
         const char* first = quote == '"' ? xmlscan::FindFirst<'"', '&', '\r', '\n', '\t'>(rest.data(), restEnd, m_end)
                                          : xmlscan::FindFirst<'\'', '&', '\r', '\n', '\t'>(rest.data(), restEnd, m_end);
         const char* close = first;
-        size_t special = std::string_view::npos;
-        if (first != restEnd && *first != quote) {
-            special = static_cast<size_t>(first - rest.data());
+        const bool rewrite = first != restEnd && *first != quote;
+        if (rewrite) {
             close = quote == '"' ? xmlscan::FindFirst<'"'>(first + 1, restEnd, m_end)
                                  : xmlscan::FindFirst<'\''>(first + 1, restEnd, m_end);
         }
@@ -460,7 +457,7 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
             const size_t valueLength = static_cast<size_t>(close - rest.data());
             const std::string_view value = rest.substr(0, valueLength);
             rest = TrimLeft(rest.substr(valueLength + 1));
-            if (!StoreAttribute(node, name, value, special)) {
+            if (!StoreAttribute(node, name, value, rewrite)) {
                 return false;
             }
             if (rest.size() > 1) {
@@ -482,24 +479,26 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
             value.remove_suffix(1);
             node.m_selfClosed = true;
         }
+        const char* valueEnd = value.data() + value.size();
         return value.empty() ||
-               StoreAttribute(node, name, value, FirstRewritable(value.data(), value.data() + value.size()));
+               StoreAttribute(node, name, value,
+                              xmlscan::FindFirst<'&', '\r', '\n', '\t'>(value.data(), valueEnd, valueEnd) != valueEnd);
     }
 }
 
-// Stores the attribute with its entities decoded and its line breaks and tabs normalised, from
-// index `special` (its first "&", carriage return, line feed or tab; npos: none) on.
+// Stores the attribute with its entities decoded and its line breaks and tabs normalised (rewrite:
+// the value holds an "&", a carriage return, a line feed or a tab).
 XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value,
-                                              size_t special) {
+                                              bool rewrite) {
     CXMLAttribute* slot = node.NextAttributeSlot();
     if (!slot) {
         return false;
     }
     AssignBytes(slot->m_name, name);
-    if (special == std::string_view::npos) {
-        AssignBytes(slot->m_value, value);
+    if (rewrite) {
+        xmltext::AssignRewritten<true, true>(slot->m_value, value, m_end);
     } else {
-        xmltext::AssignRewritten<true, true>(slot->m_value, value, special);
+        AssignBytes(slot->m_value, value);
     }
     return node.CommitAttribute(*slot);
 }

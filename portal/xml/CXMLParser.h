@@ -27,6 +27,7 @@ private:
     struct ItemFacts {
         size_t firstBlank = 0;   // index of the first blank; the item's length when there is none
         bool hasEquals = false;  // an "=" lies in the item: attributes may follow the name
+        bool cutAtTagEnd = false;  // the item ends at its first ">" (not a comment or CDATA read)
     };
 
     explicit CXMLParser(const CXMLSource& source);
@@ -36,7 +37,8 @@ private:
     template <bool MergeText>
     bool ParseNodeInto(CXMLElement& node, const XMLPosition& start, int depth, bool& valueWritten);
     template <bool MergeText>
-    bool ParseContent(CXMLElement& node, int depth, bool& valueWritten);
+    // plainEndTag: the element's end tag may be taken by ClosesWithPlainEndTag (asked once per element).
+    bool ParseContent(CXMLElement& node, int depth, bool& valueWritten, bool plainEndTag);
     template <bool MergeText>
     bool ParseChild(CXMLElement& node, int depth);
 
@@ -52,7 +54,7 @@ private:
                         bool namedByWholeTag, bool hasAttributes, bool& valueWritten);
     bool AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest, bool hasAttributes);
     bool ReadAttributes(CXMLElement& node, std::string_view rest);
-    bool StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, size_t special);
+    bool StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, bool rewrite);
     bool ReadCData(CXMLElement& node, std::string_view item);
     bool HoldsAt(uint64_t offset, std::string_view bytes) const;
 
