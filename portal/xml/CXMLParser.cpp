@@ -47,7 +47,7 @@ bool IsBlankRun(std::string_view run) {
 
 // True when the name read back from the end tag "</" name ">" is the name itself. A name cut from
 // an item that ends at its first ">" holds no ">" (cutAtTagEnd); other names are searched.
-bool EndTagKeepsName(std::string_view name, bool cutAtTagEnd) {
+inline bool EndTagKeepsName(std::string_view name, bool cutAtTagEnd) {
     return (cutAtTagEnd || name.find('>') == std::string_view::npos) &&
            (name.empty() || (!xmltext::IsSpace(name.front()) && !xmltext::IsSpace(name.back())));
 }
@@ -276,8 +276,10 @@ XML_NODE_STEP bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
 // looking at it. False when the text ends first; the position is then where reading stopped.
 XML_NODE_STEP bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& item, ItemFacts& facts) {
     const uint64_t at = node.m_current.offset;
-    const bool comment = HoldsAt(at + 1, "!--");
-    if (comment || HoldsAt(at + 1, "![CDATA[")) {
+    // Both special starts have "!" second; most items do not, and need no comparison.
+    const bool bang = at + 1 < m_length && m_text[at + 1] == '!';
+    const bool comment = bang && HoldsAt(at + 1, "!--");
+    if (comment || (bang && HoldsAt(at + 1, "![CDATA["))) {
         const bool found = ReadUntil(node, comment ? kCommentEnd : kCDataEnd, item);
         const char* itemEnd = item.data() + item.size();
         facts.firstBlank =
