@@ -164,12 +164,19 @@ bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten, 
         if (node.m_current.offset >= m_length) {
             return true;
         }
-        const bool markup = m_text[node.m_current.offset] == '<';
+        bool markup = m_text[node.m_current.offset] == '<';
         if (MergeText && !markup) {
+            // A merged run stops at the next "<" or at the end: the markup is taken at once.
             valueWritten |= MergeTextRun(node);
-        } else if (markup && plainEndTag && ClosesWithPlainEndTag(node)) {
+            if (node.m_current.offset >= m_length) {
+                return true;
+            }
+            markup = true;
+        }
+        if (markup && plainEndTag && ClosesWithPlainEndTag(node)) {
             return true;
-        } else if (!ParseChild<MergeText>(node, depth)) {
+        }
+        if (!ParseChild<MergeText>(node, depth)) {
             return false;
         }
     }
