@@ -129,10 +129,12 @@ private:
     // Drops the element's contents without destroying its children: they belong to a tree that
     // the pool has taken back as a whole. Name and value keep their old bytes, as in PrepareForReuse.
     void ForgetContents() noexcept {
-        for (Owned& child : m_children) {
-            (void)child.release();
+        // One pass from the back: a release loop followed by clear() became a memset and a
+        // second pass that read every link back (about 2% of a portal reply parse).
+        while (!m_children.empty()) {
+            (void)m_children.back().release();
+            m_children.pop_back();
         }
-        m_children.clear();
         m_attributeCount = 0;
     }
     void AppendChild(Owned child) {

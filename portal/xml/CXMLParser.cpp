@@ -176,18 +176,17 @@ bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten, 
         if (markup && plainEndTag && ClosesWithPlainEndTag(node)) {
             return true;
         }
-        if (!ParseChild<MergeText>(node, depth)) {
+        if (!ParseChild<MergeText>(node, depth, markup)) {
             return false;
         }
     }
     return true;
 }
 
-// One child at the current position: a text run or markup. An end tag is not kept: it closes
+// One child at the current position: markup, or a text run. An end tag is not kept: it closes
 // this element when it names it, and is an error otherwise.
 template <bool MergeText>
-XML_NODE_STEP bool CXMLParser::ParseChild(CXMLElement& node, int depth) {
-    const bool markup = m_text[node.m_current.offset] == '<';
+XML_NODE_STEP bool CXMLParser::ParseChild(CXMLElement& node, int depth, bool markup) {
     CXMLElement* child = CXMLElement::NewChildToFill(node, markup ? XML_KIND_ELEMENT : XML_KIND_TEXT);
     if (!child) {
         node.ReportError(kCannotCreateElement);

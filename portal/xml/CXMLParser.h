@@ -40,7 +40,7 @@ private:
     // plainEndTag: the element's end tag may be taken by ClosesWithPlainEndTag (asked once per element).
     bool ParseContent(CXMLElement& node, int depth, bool& valueWritten, bool plainEndTag);
     template <bool MergeText>
-    bool ParseChild(CXMLElement& node, int depth);
+    bool ParseChild(CXMLElement& node, int depth, bool markup);
 
     void ParseText(CXMLElement& node);
     bool MergeTextRun(CXMLElement& node);
