@@ -107,7 +107,7 @@ bool CXMLElement::AddAttribute(std::string_view name, std::string_view value) {
     if (special == end) {
         xmltext::AssignBytes(slot->m_value, ownValue);
     } else {
-        xmltext::AssignRewritten<false, true>(slot->m_value, ownValue, end);
+        xmltext::AssignRewritten<false, true>(slot->m_value, ownValue, static_cast<size_t>(special - ownValue.data()));
     }
     return CommitAttribute(*slot);
 }

@@ -52,6 +52,13 @@ inline bool EndTagKeepsName(std::string_view name, bool cutAtTagEnd) {
            (name.empty() || (!xmltext::IsSpace(name.front()) && !xmltext::IsSpace(name.back())));
 }
 
+// The first byte of [p, end) that is an "&", a carriage return, a line feed or a tab: where
+// storing an attribute value has to begin rewriting it. npos when there is none.
+size_t FirstRewritable(const char* p, const char* end) {
+    const char* found = xmlscan::FindFirst<'&', '\r', '\n', '\t'>(p, end, end);
+    return found == end ? std::string_view::npos : static_cast<size_t>(found - p);
+}
+
 // Copies a position one field at a time. Positions are written field by field as bytes are
 // passed; one wide load of fields just stored cannot be served from the pending stores and waits
 // for the cache, at every node. The empty asm keeps the compiler from merging the loads. This
@@ -251,7 +258,7 @@ XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
         run = Trim(run);
     }
     if (scan.firstNoted) {  // an "&" is never trimmed away
-        xmltext::AssignRewritten<true, false>(node.m_value, run, m_end);
+        xmltext::AssignRewritten<true, false>(node.m_value, run, static_cast<size_t>(scan.firstNoted - run.data()));
     } else {
         AssignBytes(node.m_value, run);
     }
@@ -456,8 +463,9 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
         const char* first = quote == '"' ? xmlscan::FindFirst<'"', '&', '\r', '\n', '\t'>(rest.data(), restEnd, m_end)
                                          : xmlscan::FindFirst<'\'', '&', '\r', '\n', '\t'>(rest.data(), restEnd, m_end);
         const char* close = first;
-        const bool rewrite = first != restEnd && *first != quote;
-        if (rewrite) {
+        size_t special = std::string_view::npos;
+        if (first != restEnd && *first != quote) {
+            special = static_cast<size_t>(first - rest.data());
             close = quote == '"' ? xmlscan::FindFirst<'"'>(first + 1, restEnd, m_end)
                                  : xmlscan::FindFirst<'\''>(first + 1, restEnd, m_end);
         }
@@ -465,7 +473,7 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
             const size_t valueLength = static_cast<size_t>(close - rest.data());
             const std::string_view value = rest.substr(0, valueLength);
             rest = TrimLeft(rest.substr(valueLength + 1));
-            if (!StoreAttribute(node, name, value, rewrite)) {
+            if (!StoreAttribute(node, name, value, special)) {
                 return false;
             }
             if (rest.size() > 1) {
@@ -487,26 +495,24 @@ bool CXMLParser::ReadAttributes(CXMLElement& node, std::string_view rest) {
             value.remove_suffix(1);
             node.m_selfClosed = true;
         }
-        const char* valueEnd = value.data() + value.size();
         return value.empty() ||
-               StoreAttribute(node, name, value,
-                              xmlscan::FindFirst<'&', '\r', '\n', '\t'>(value.data(), valueEnd, valueEnd) != valueEnd);
+               StoreAttribute(node, name, value, FirstRewritable(value.data(), value.data() + value.size()));
     }
 }
 
-// Stores the attribute with its entities decoded and its line breaks and tabs normalised (rewrite:
-// the value holds an "&", a carriage return, a line feed or a tab).
+// Stores the attribute with its entities decoded and its line breaks and tabs normalised, from
+// index `special` (its first "&", carriage return, line feed or tab; npos: none) on.
 XML_NODE_STEP bool CXMLParser::StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value,
-                                              bool rewrite) {
+                                              size_t special) {
     CXMLAttribute* slot = node.NextAttributeSlot();
     if (!slot) {
         return false;
     }
     AssignBytes(slot->m_name, name);
-    if (rewrite) {
-        xmltext::AssignRewritten<true, true>(slot->m_value, value, m_end);
-    } else {
+    if (special == std::string_view::npos) {
         AssignBytes(slot->m_value, value);
+    } else {
+        xmltext::AssignRewritten<true, true>(slot->m_value, value, special);
     }
     return node.CommitAttribute(*slot);
 }

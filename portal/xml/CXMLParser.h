@@ -54,7 +54,7 @@ private:
                         bool namedByWholeTag, bool hasAttributes, bool& valueWritten);
     bool AnalyseNameAndAttributes(CXMLElement& node, std::string_view name, std::string_view rest, bool hasAttributes);
     bool ReadAttributes(CXMLElement& node, std::string_view rest);
-    bool StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, bool rewrite);
+    bool StoreAttribute(CXMLElement& node, std::string_view name, std::string_view value, size_t special);
     bool ReadCData(CXMLElement& node, std::string_view item);
     bool HoldsAt(uint64_t offset, std::string_view bytes) const;
 

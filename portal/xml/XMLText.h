@@ -112,75 +112,43 @@ inline size_t EntityAt(const char* p, const char* end, char& byte) {
     }
 }
 
-// True for a byte that the rewriting changes: an "&" when decoding, a carriage return, line feed
-// or tab when normalising.
+// The next byte at or after read that the rewriting changes: an "&" when decoding, a carriage
+// return, line feed or tab when normalising; end when there is none.
 template <bool Decode, bool Normalise>
-inline bool IsRewritable(char c) {
+inline const char* FindRewritable(const char* read, const char* end) {
     static_assert(Decode || Normalise, "a rewriting changes something");
-    return (Decode && c == '&') || (Normalise && (c == '\r' || c == '\n' || c == '\t'));
-}
-
-#if defined(__SSE2__)
-template <bool Decode, bool Normalise>
-inline unsigned RewritableMask(__m128i block) {
     if (!Normalise) {
-        return xmlscan::MatchMask<'&'>(block);
+        return xmlscan::FindFirst<'&'>(read, end, end);
     }
-    return Decode ? xmlscan::MatchMask<'&', '\r', '\n', '\t'>(block) : xmlscan::MatchMask<'\r', '\n', '\t'>(block);
+    return Decode ? xmlscan::FindFirst<'&', '\r', '\n', '\t'>(read, end, end)
+                  : xmlscan::FindFirst<'\r', '\n', '\t'>(read, end, end);
 }
-#endif
 
-// Stores text into out (a buffer that does not hold text's bytes) rewritten in one pass; bytes
-// up to `limit` (never before the end of text) may be read. With Decode, "&amp;", "&gt;", "&lt;"
-// and "&quot;" become the byte they name, from left to right: what a replacement produced is not
+// Stores text into out (a buffer that does not hold text's bytes) rewritten from index `from`
+// (the first byte that may change) on, in one pass. With Decode, "&amp;", "&gt;", "&lt;" and
+// "&quot;" become the byte they name, from left to right: what a replacement produced is not
 // looked at again, and every other "&" stays. With Normalise, a carriage return/line feed pair
 // becomes one space and each remaining carriage return, line feed and tab one space. Doing both
 // in one pass gives the bytes of decoding first and normalising after: entities neither hold nor
-// produce those bytes.
-// The bytes are gathered on the stack, 16 at a time, and stored into out in pieces of up to 256:
-// a reused out that holds enough bytes is then written over once, with no growing and filling
-// first, and plain runs cost one store per 16 bytes.
+// produce those bytes. The result is never longer than text.
 template <bool Decode, bool Normalise>
-void AssignRewritten(std::string& out, std::string_view text, const char* limit) {
-    constexpr size_t kPiece = 256;
-    char piece[kPiece + 16];  // a block store may run up to 15 bytes past a full piece
-    char* write = piece;
-    bool assigned = false;
-    const auto store = [&]() {
-        const size_t count = static_cast<size_t>(write - piece);
-        if (assigned) {
-            out.append(piece, count);
-        } else {
-            AssignBytes(out, piece, count);
-            assigned = true;
-        }
-        write = piece;
-    };
-    const char* read = text.data();
-    const char* const end = read + text.size();
-    while (read < end) {
-        if (write >= piece + kPiece) {
-            store();
-        }
-#if defined(__SSE2__)
-        if (limit - read >= 16) {
-            const __m128i block = xmlscan::LoadBlock(read);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(write), block);
-            const unsigned mask = RewritableMask<Decode, Normalise>(block) & xmlscan::KeepMask(end - read);
-            if (!mask) {
-                const size_t plain = end - read < 16 ? static_cast<size_t>(end - read) : 16;
-                read += plain;
-                write += plain;
-                continue;
-            }
-            const unsigned at = static_cast<unsigned>(__builtin_ctz(mask));
-            read += at;
-            write += at;
-        } else
-#endif
-            if (!IsRewritable<Decode, Normalise>(*read)) {
-            *write++ = *read++;
-            continue;
+void AssignRewritten(std::string& out, std::string_view text, size_t from) {
+    if (out.size() < text.size()) {
+        out.resize(text.size());
+    }
+    char* const data = &out[0];
+    CopyBytes(data, text.data(), from);
+    char* write = data + from;
+    const char* read = text.data() + from;
+    const char* const end = text.data() + text.size();
+    for (;;) {
+        const char* special = FindRewritable<Decode, Normalise>(read, end);
+        const size_t plain = static_cast<size_t>(special - read);
+        CopyBytes(write, read, plain);
+        write += plain;
+        read = special;
+        if (read == end) {
+            break;
         }
         if (Decode && *read == '&') {
             char byte = 0;
@@ -192,7 +160,7 @@ void AssignRewritten(std::string& out, std::string_view text, const char* limit)
             read += (*read == '\r' && read + 1 < end && read[1] == '\n') ? 2 : 1;
         }
     }
-    store();
+    out.erase(static_cast<size_t>(write - data));
 }
 
 }  // namespace xmltext

@@ -270,9 +270,8 @@ TEST(XMLParseLengths, ValuesOfEveryLengthAndEndingAtTheTextsEnd) {
 }
 
 // Rewritten values (entities, line breaks, tabs) of some hundred bytes, with the replaced bytes
-// on both sides of every place near 256: the rewriting gathers its output in pieces of that
-// size. Parsed one after another into the same document, each value lands in the buffers of
-// the one before, longer or shorter.
+// on both sides of every place near 256. Parsed one after another into the same document, each
+// value lands in the buffers of the one before, longer or shorter.
 TEST(XMLParseLengths, RewrittenValuesAcrossPieceBoundaries) {
     CXMLDocument document;
     document.SetFlags(XML_MERGE_TEXT | XML_FRAGMENT);
