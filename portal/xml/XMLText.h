@@ -162,7 +162,7 @@ void AssignRewritten(std::string& out, std::string_view text, size_t from) {
     const char* read = text.data() + from;
     const char* const end = text.data() + text.size();
     // A short text is walked byte by byte: its replaced bytes lie close together, and a block
-    // search and a sized copy per replaced byte cost more than they skip (about 8% off a portal
+    // search and a sized copy per replaced byte cost more than they skip (about 6% off a portal
     // reply parse). A long one skips its plain runs a block at a time.
     constexpr size_t kByteWalkLimit = 128;
     if (text.size() <= kByteWalkLimit) {
