@@ -2,6 +2,7 @@
 // An XML document: owns the root element (m_pXML) of the tree parsed from a CXMLSource,
 // the option flags and the record of the first error of the last parse.
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -69,3 +70,31 @@ private:
     static constexpr uint32_t kSpareTextLimit = 64 * 1024;
     XMLErrorRecord m_error;
 };
+
+// Pooled elements come from the document's pool and are reachable only through its tree, so the
+// pool can take them all back when the tree goes. Every other element is a heap object. A pooled
+// element keeps the buffers of its last use; name and value are emptied here unless the caller
+// writes them over.
+inline CXMLElement* CXMLElement::Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool keepBuffers) {
+    if (pooled && document) {
+        CXMLElement* element = document->m_pool.Take();
+        if (element) {
+            element->Reinitialise(kind, document);
+            element->m_pooled = true;
+            if (!keepBuffers) {
+                element->m_name.clear();
+                element->m_value.clear();
+            }
+        }
+        return element;
+    }
+    return new (std::nothrow) CXMLElement(kind, document);
+}
+
+inline CXMLElement* CXMLElement::NewChildToFill(CXMLElement& parent, XMLNodeKind kind) {
+    CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled, true);
+    if (element) {
+        parent.AppendChild(Owned(element));
+    }
+    return element;
+}

@@ -12,10 +12,6 @@ bool IsAcceptedRootVersion(const std::string& value) {
     return value.size() >= 2 || value == "-";
 }
 
-XMLNodeKind StoredKind(XMLNodeKind kind) {
-    return (kind < XML_KIND_UNKNOWN || kind > XML_KIND_DECLARATION) ? XML_KIND_UNKNOWN : kind;
-}
-
 }  // namespace
 
 void CXMLElementRecycler::operator()(CXMLElement* element) const noexcept {
@@ -28,41 +24,9 @@ void CXMLElementRecycler::operator()(CXMLElement* element) const noexcept {
     document->m_pool.Give(element);
 }
 
-CXMLElement::CXMLElement(XMLNodeKind kind, CXMLDocument* document) : m_pDocument(document), m_kind(StoredKind(kind)) {}
+CXMLElement::CXMLElement(XMLNodeKind kind, CXMLDocument* document) : m_pDocument(document), m_kind(XMLStoredKind(kind)) {}
 
 CXMLElement::~CXMLElement() = default;
-
-// Pooled elements come from the document's pool and are reachable only through its tree, so the
-// pool can take them all back when the tree goes. Every other element is a heap object. A pooled
-// element keeps the buffers of its last use; name and value are emptied here unless the caller
-// writes them over.
-CXMLElement* CXMLElement::Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool keepBuffers) {
-    if (pooled && document) {
-        CXMLElement* element = document->m_pool.Take();
-        if (element) {
-            element->Reinitialise(kind, document);
-            element->m_pooled = true;
-            if (!keepBuffers) {
-                element->m_name.clear();
-                element->m_value.clear();
-            }
-        }
-        return element;
-    }
-    return new (std::nothrow) CXMLElement(kind, document);
-}
-
-void CXMLElement::Reinitialise(XMLNodeKind kind, CXMLDocument* document) {
-    m_pDocument = document;
-    m_pParent = nullptr;
-    m_pNextSibling = nullptr;
-    m_kind = StoredKind(kind);
-    m_start = XMLPosition();
-    m_current = XMLPosition();
-    m_closed = false;
-    m_whitespaceOnly = false;
-    m_selfClosed = false;
-}
 
 // Empties the element but keeps its buffers; children go back to the pool first. Name and value
 // keep their old bytes until the element is handed out again (Allocate empties them).
@@ -75,14 +39,6 @@ void CXMLElement::PrepareForReuse() {
 
 CXMLElement* CXMLElement::NewElement(CXMLElement& parent, XMLNodeKind kind) {
     CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled);
-    if (element) {
-        parent.AppendChild(Owned(element));
-    }
-    return element;
-}
-
-CXMLElement* CXMLElement::NewChildToFill(CXMLElement& parent, XMLNodeKind kind) {
-    CXMLElement* element = Allocate(kind, parent.m_pDocument, parent.m_pooled, true);
     if (element) {
         parent.AppendChild(Owned(element));
     }
@@ -112,16 +68,6 @@ void CXMLElement::AdoptIntoDocument(CXMLDocument* document) {
     m_pDocument = document;
     for (Owned& child : m_children) {
         child->AdoptIntoDocument(document);
-    }
-}
-
-void CXMLElement::AppendChild(Owned child) {
-    CXMLElement* added = child.get();
-    added->m_pParent = this;
-    added->m_pNextSibling = nullptr;
-    m_children.push_back(std::move(child));
-    if (m_children.size() > 1) {
-        m_children[m_children.size() - 2]->m_pNextSibling = added;
     }
 }
 
@@ -166,33 +112,22 @@ bool CXMLElement::AddAttribute(std::string_view name, std::string_view value) {
     return CommitAttribute(*slot);
 }
 
-// Storing into the next free slot reuses the buffers of attributes from an earlier parse.
-CXMLAttribute* CXMLElement::NextAttributeSlot() {
+CXMLAttribute* CXMLElement::AddAttributeSlot() {
     if (m_attributeCount == UINT32_MAX) {
         return nullptr;  // the count is 32 bits wide; no real text comes near this
     }
-    if (m_attributeCount == m_attributes.size()) {
-        const CXMLAttribute* before = m_attributes.data();
-        m_attributes.emplace_back();
-        if (m_attributes.data() != before) {
-            for (size_t i = 0; i + 1 < m_attributeCount; ++i) {
-                m_attributes[i].m_pNext = &m_attributes[i + 1];
-            }
+    const CXMLAttribute* before = m_attributes.data();
+    m_attributes.emplace_back();
+    if (m_attributes.data() != before) {
+        for (size_t i = 0; i + 1 < m_attributeCount; ++i) {
+            m_attributes[i].m_pNext = &m_attributes[i + 1];
         }
     }
     return &m_attributes[m_attributeCount];
 }
 
-bool CXMLElement::CommitAttribute(CXMLAttribute& slot) {
-    if (!m_pParent && slot.m_name == "version" && !IsAcceptedRootVersion(slot.m_value)) {
-        return false;
-    }
-    slot.m_pNext = nullptr;
-    if (m_attributeCount > 0) {
-        m_attributes[m_attributeCount - 1].m_pNext = &slot;
-    }
-    ++m_attributeCount;
-    return true;
+bool CXMLElement::IsRefusedRootAttribute(const CXMLAttribute& slot) {
+    return slot.m_name == "version" && !IsAcceptedRootVersion(slot.m_value);
 }
 
 const CXMLElement* CXMLElement::FindChild(std::string_view path) const {

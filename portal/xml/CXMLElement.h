@@ -23,6 +23,11 @@ struct CXMLElementRecycler {
     void operator()(CXMLElement* element) const noexcept;
 };
 
+// Kinds outside 0..6 are stored as 0.
+inline XMLNodeKind XMLStoredKind(XMLNodeKind kind) {
+    return (kind < XML_KIND_UNKNOWN || kind > XML_KIND_DECLARATION) ? XML_KIND_UNKNOWN : kind;
+}
+
 class CXMLElement {
 public:
     using Owned = std::unique_ptr<CXMLElement, CXMLElementRecycler>;
@@ -104,30 +109,70 @@ private:
 
     explicit CXMLElement(XMLNodeKind kind = XML_KIND_UNKNOWN, CXMLDocument* document = nullptr);
     // keepBuffers: a pooled element's name and value keep the bytes of their last use, for a
-    // parser that writes both over.
+    // parser that writes both over. Allocate and NewChildToFill are defined inline in
+    // CXMLDocument.h, where the pool is known: the parser takes an element for every node.
     static CXMLElement* Allocate(XMLNodeKind kind, CXMLDocument* document, bool pooled, bool keepBuffers = false);
     // A new last child for the parser to fill: as NewElement, with buffers kept.
     static CXMLElement* NewChildToFill(CXMLElement& parent, XMLNodeKind kind);
-    void Reinitialise(XMLNodeKind kind, CXMLDocument* document);
+    void Reinitialise(XMLNodeKind kind, CXMLDocument* document) {
+        m_pDocument = document;
+        m_pParent = nullptr;
+        m_pNextSibling = nullptr;
+        m_kind = XMLStoredKind(kind);
+        m_start = XMLPosition();
+        m_current = XMLPosition();
+        m_closed = false;
+        m_whitespaceOnly = false;
+        m_selfClosed = false;
+    }
     void PrepareForReuse();
     // Drops the element's contents without destroying its children: they belong to a tree that
     // the pool has taken back as a whole. Name and value keep their old bytes, as in PrepareForReuse.
     void ForgetContents() noexcept {
-        for (Owned& child : m_children) {
-            (void)child.release();
+        // One pass from the back: a release loop followed by clear() became a memset and a
+        // second pass that read every link back (about 2% of a portal reply parse).
+        while (!m_children.empty()) {
+            (void)m_children.back().release();
+            m_children.pop_back();
         }
-        m_children.clear();
         m_attributeCount = 0;
     }
-    void AppendChild(Owned child);
+    void AppendChild(Owned child) {
+        CXMLElement* added = child.get();
+        added->m_pParent = this;
+        added->m_pNextSibling = nullptr;
+        m_children.push_back(std::move(child));
+        if (m_children.size() > 1) {
+            m_children[m_children.size() - 2]->m_pNextSibling = added;
+        }
+    }
     void AdoptIntoDocument(CXMLDocument* document);
     int Depth() const;
 
     // The slot for the next attribute, with the buffers of an earlier use; nullptr when the
     // element holds as many attributes as it can count. CommitAttribute then adds it, unless the
     // root's version rule refuses it.
-    CXMLAttribute* NextAttributeSlot();
-    bool CommitAttribute(CXMLAttribute& slot);
+    // Inline: the parser stores every attribute through them; a slot of an earlier use is at hand
+    // in all but the first parse into an element.
+    CXMLAttribute* NextAttributeSlot() {
+        if (m_attributeCount < m_attributes.size() && m_attributeCount != UINT32_MAX) {
+            return &m_attributes[m_attributeCount];
+        }
+        return AddAttributeSlot();
+    }
+    bool CommitAttribute(CXMLAttribute& slot) {
+        if (!m_pParent && IsRefusedRootAttribute(slot)) {
+            return false;
+        }
+        slot.m_pNext = nullptr;
+        if (m_attributeCount > 0) {
+            m_attributes[m_attributeCount - 1].m_pNext = &slot;
+        }
+        ++m_attributeCount;
+        return true;
+    }
+    CXMLAttribute* AddAttributeSlot();  // a new slot at the end; nullptr at the count's limit
+    static bool IsRefusedRootAttribute(const CXMLAttribute& slot);
 
     CXMLDocument* m_pDocument = nullptr;
     CXMLElement* m_pParent = nullptr;

@@ -45,9 +45,10 @@ bool IsBlankRun(std::string_view run) {
     return true;
 }
 
-// True when the name read back from the end tag "</" name ">" is the name itself.
-bool EndTagKeepsName(std::string_view name) {
-    return name.find('>') == std::string_view::npos &&
+// True when the name read back from the end tag "</" name ">" is the name itself. A name cut from
+// an item that ends at its first ">" holds no ">" (cutAtTagEnd); other names are searched.
+inline bool EndTagKeepsName(std::string_view name, bool cutAtTagEnd) {
+    return (cutAtTagEnd || name.find('>') == std::string_view::npos) &&
            (name.empty() || (!xmltext::IsSpace(name.front()) && !xmltext::IsSpace(name.back())));
 }
 
@@ -150,40 +151,49 @@ XML_NODE_STEP bool CXMLParser::ParseNodeInto(CXMLElement& node, const XMLPositio
         return false;
     }
     node.m_closed = node.m_selfClosed;
-    if (!node.m_closed && depth > XML_MAX_NESTING_DEPTH) {
+    if (node.m_closed) {
+        return true;
+    }
+    if (depth > XML_MAX_NESTING_DEPTH) {
         node.ReportError(kNestedTooDeeply);
         node.Clear();
         return false;
     }
-    return ParseContent<MergeText>(node, depth, valueWritten);
+    return ParseContent<MergeText>(node, depth, valueWritten, EndTagKeepsName(node.m_name, facts.cutAtTagEnd));
 }
 
 // Children up to this element's end tag, or to the end of the text (an element still open
 // there is accepted with what was read). With MergeText a text run goes straight into the
 // value: the text node it would make would be removed again at once, so it is not made.
 template <bool MergeText>
-bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten) {
+bool CXMLParser::ParseContent(CXMLElement& node, int depth, bool& valueWritten, bool plainEndTag) {
     while (!node.m_closed) {
         if (node.m_current.offset >= m_length) {
             return true;
         }
-        const bool markup = m_text[node.m_current.offset] == '<';
+        bool markup = m_text[node.m_current.offset] == '<';
         if (MergeText && !markup) {
+            // A merged run stops at the next "<" or at the end: the markup is taken at once.
             valueWritten |= MergeTextRun(node);
-        } else if (markup && ClosesWithPlainEndTag(node)) {
+            if (node.m_current.offset >= m_length) {
+                return true;
+            }
+            markup = true;
+        }
+        if (markup && plainEndTag && ClosesWithPlainEndTag(node)) {
             return true;
-        } else if (!ParseChild<MergeText>(node, depth)) {
+        }
+        if (!ParseChild<MergeText>(node, depth, markup)) {
             return false;
         }
     }
     return true;
 }
 
-// One child at the current position: a text run or markup. An end tag is not kept: it closes
+// One child at the current position: markup, or a text run. An end tag is not kept: it closes
 // this element when it names it, and is an error otherwise.
 template <bool MergeText>
-XML_NODE_STEP bool CXMLParser::ParseChild(CXMLElement& node, int depth) {
-    const bool markup = m_text[node.m_current.offset] == '<';
+XML_NODE_STEP bool CXMLParser::ParseChild(CXMLElement& node, int depth, bool markup) {
     CXMLElement* child = CXMLElement::NewChildToFill(node, markup ? XML_KIND_ELEMENT : XML_KIND_TEXT);
     if (!child) {
         node.ReportError(kCannotCreateElement);
@@ -258,15 +268,15 @@ XML_NODE_STEP bool CXMLParser::MergeTextRun(CXMLElement& node) {
 // The end tag "</" name ">" of this element is taken here without making a node for it. Any
 // other end tag goes the general way and is judged there. The general way reads an end tag only
 // up to its first ">" and trims the name it finds, so the bytes of "</" name ">" give the same
-// result only for a name without ">" and without white space at its edges; other names (possible
-// for a root read where the text begins without "<") go there.
+// result only for a name without ">" and without white space at its edges (plainEndTag of
+// ParseContent); other names (possible for a root read where the text begins without "<") go there.
 XML_NODE_STEP bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
     const std::string& name = node.m_name;
     const size_t at = node.m_current.offset;
     const size_t length = name.size() + 3;
     const char* tag = m_text + at;
     if (m_length - at < length || tag[1] != '/' || tag[length - 1] != '>' ||
-        !xmlscan::SameBytes(tag + 2, name.data(), name.size()) || !EndTagKeepsName(name)) {
+        !xmlscan::SameBytes(tag + 2, name.data(), name.size())) {
         return false;
     }
     node.m_current.Advance(length, 0, 0);  // names hold no line feed
@@ -279,8 +289,10 @@ XML_NODE_STEP bool CXMLParser::ClosesWithPlainEndTag(CXMLElement& node) const {
 // looking at it. False when the text ends first; the position is then where reading stopped.
 XML_NODE_STEP bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& item, ItemFacts& facts) {
     const uint64_t at = node.m_current.offset;
-    const bool comment = HoldsAt(at + 1, "!--");
-    if (comment || HoldsAt(at + 1, "![CDATA[")) {
+    // Both special starts have "!" second; most items do not, and need no comparison.
+    const bool bang = at + 1 < m_length && m_text[at + 1] == '!';
+    const bool comment = bang && HoldsAt(at + 1, "!--");
+    if (comment || (bang && HoldsAt(at + 1, "![CDATA["))) {
         const bool found = ReadUntil(node, comment ? kCommentEnd : kCDataEnd, item);
         const char* itemEnd = item.data() + item.size();
         facts.firstBlank =
@@ -295,6 +307,7 @@ XML_NODE_STEP bool CXMLParser::ReadItem(CXMLElement& node, std::string_view& ite
     item = std::string_view(begin, static_cast<size_t>(end - begin));
     facts.firstBlank = tag.firstBlank ? static_cast<size_t>(tag.firstBlank - begin) : item.size();
     facts.hasEquals = tag.hasEquals;
+    facts.cutAtTagEnd = true;
     node.m_current.Advance(item.size(), tag.scan.lineFeeds, static_cast<size_t>(end - tag.scan.lineStart));
     return found;
 }

@@ -27,6 +27,7 @@ private:
     struct ItemFacts {
         size_t firstBlank = 0;   // index of the first blank; the item's length when there is none
         bool hasEquals = false;  // an "=" lies in the item: attributes may follow the name
+        bool cutAtTagEnd = false;  // the item ends at its first ">" (not a comment or CDATA read)
     };
 
     explicit CXMLParser(const CXMLSource& source);
@@ -36,9 +37,10 @@ private:
     template <bool MergeText>
     bool ParseNodeInto(CXMLElement& node, const XMLPosition& start, int depth, bool& valueWritten);
     template <bool MergeText>
-    bool ParseContent(CXMLElement& node, int depth, bool& valueWritten);
+    // plainEndTag: the element's end tag may be taken by ClosesWithPlainEndTag (asked once per element).
+    bool ParseContent(CXMLElement& node, int depth, bool& valueWritten, bool plainEndTag);
     template <bool MergeText>
-    bool ParseChild(CXMLElement& node, int depth);
+    bool ParseChild(CXMLElement& node, int depth, bool markup);
 
     void ParseText(CXMLElement& node);
     bool MergeTextRun(CXMLElement& node);

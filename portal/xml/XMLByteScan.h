@@ -42,9 +42,11 @@ template <char... Wanted>
 inline const char* FindFirst(const char* p, const char* end, const char* limit) {
 #if defined(__SSE2__)
     while (p < end && limit - p >= 16) {
-        const unsigned mask = MatchMask<Wanted...>(LoadBlock(p)) & KeepMask(end - p);
+        // A match past end is no match, and neither is any later one: the first match decides.
+        const unsigned mask = MatchMask<Wanted...>(LoadBlock(p));
         if (mask) {
-            return p + __builtin_ctz(mask);
+            const ptrdiff_t at = __builtin_ctz(mask);
+            return at < end - p ? p + at : end;
         }
         p += 16;
     }

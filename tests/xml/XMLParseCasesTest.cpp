@@ -269,6 +269,32 @@ TEST(XMLParseLengths, ValuesOfEveryLengthAndEndingAtTheTextsEnd) {
     }
 }
 
+// Rewritten values (entities, line breaks, tabs) on both sides of 128 bytes (shorter ones are
+// walked byte by byte, longer ones searched a block at a time) and of some hundred bytes, with
+// the replaced bytes at many places. Parsed one after another into the same document, each
+// value lands in the buffers of the one before, longer or shorter.
+TEST(XMLParseLengths, RewrittenValuesOfManyLengths) {
+    CXMLDocument document;
+    document.SetFlags(XML_MERGE_TEXT | XML_FRAGMENT);
+    CXMLMemorySource source;
+    const size_t lengths[] = {240, 250, 251, 252, 253, 254, 255, 256, 257, 258, 270, 511, 512, 513, 3000, 1, 260,
+                              55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 0, 65};
+    for (size_t length : lengths) {
+        const std::string run(length, 'x');
+        const std::string text =
+            "<a v=\"" + run + "&lt;\r\n" + run + "&quot;\t\">" + run + "&amp;" + run + "&gt;\r\n</a>";
+        const std::string tree = "4:a[v=" + run + "< " + run + "\" ]=\"" + run + "&" + run + ">\"";
+        source.SetText(text);
+        ASSERT_TRUE(document.Parse(source)) << length << ": " << document.GetErrorMessage();
+        EXPECT_EQ(DumpXMLTree(document.GetRoot()), tree) << length;
+
+        CXMLElement* root = document.GetRoot();
+        ASSERT_TRUE(root->AddAttribute("w", run + "\t" + run + "\r\n"));
+        ASSERT_EQ(root->GetAttributeCount(), 2u);
+        EXPECT_EQ(root->GetAttribute(1)->GetValue(), run + " " + run + " ") << length;
+    }
+}
+
 TEST(XMLParseDocument, ParsesOneTextAfterAnother) {
     CXMLDocument document;
     document.SetFlags(XML_MERGE_TEXT | XML_FRAGMENT);
