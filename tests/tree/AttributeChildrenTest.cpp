@@ -199,29 +199,22 @@ TEST(AttributeChildren, NodesKeepTheirAddressWhileEntriesMove) {
 }
 
 // What a host sees of a branch's children only reads: entries come out const, and storing,
-// removing and ordering are the editor's alone.
-template <typename T, typename = void>
-struct StoresByName : std::false_type {};
+// removing and ordering are the editor's alone. Has<Change, T>: whether the change compiles on a T.
+template <template <typename> class Change, typename T, typename = void>
+struct Has : std::false_type {};
+template <template <typename> class Change, typename T>
+struct Has<Change, T, std::void_t<Change<T>>> : std::true_type {};
+
 template <typename T>
-struct StoresByName<T, std::void_t<decltype(std::declval<T&>().insertOrAssign(std::string(), integer(0)))>>
-    : std::true_type {};
-template <typename T, typename = void>
-struct ErasesByName : std::false_type {};
+using StoresByName = decltype(std::declval<T&>().insertOrAssign(std::string(), integer(0)));
 template <typename T>
-struct ErasesByName<T, std::void_t<decltype(std::declval<T&>().erase(std::string_view()))>> : std::true_type {};
-template <typename T, typename = void>
-struct Clears : std::false_type {};
+using ErasesByName = decltype(std::declval<T&>().erase(std::string_view()));
 template <typename T>
-struct Clears<T, std::void_t<decltype(std::declval<T&>().clear())>> : std::true_type {};
-template <typename T, typename = void>
-struct AppendsUnordered : std::false_type {};
+using Clears = decltype(std::declval<T&>().clear());
 template <typename T>
-struct AppendsUnordered<T, std::void_t<decltype(std::declval<T&>().appendUnordered(std::string(), integer(0)))>>
-    : std::true_type {};
-template <typename T, typename = void>
-struct Truncates : std::false_type {};
+using AppendsUnordered = decltype(std::declval<T&>().appendUnordered(std::string(), integer(0)));
 template <typename T>
-struct Truncates<T, std::void_t<decltype(std::declval<T&>().truncate(0))>> : std::true_type {};
+using Truncates = decltype(std::declval<T&>().truncate(0));
 
 template <typename T>
 constexpr bool entriesAreConst =
@@ -230,18 +223,18 @@ constexpr bool entriesAreConst =
 
 TEST(AttributeChildren, HostsOnlyRead) {
     EXPECT_TRUE(entriesAreConst<AttributeChildren>);
-    EXPECT_FALSE(StoresByName<AttributeChildren>::value);
-    EXPECT_FALSE(ErasesByName<AttributeChildren>::value);
-    EXPECT_FALSE(Clears<AttributeChildren>::value);
-    EXPECT_FALSE(AppendsUnordered<AttributeChildren>::value);
-    EXPECT_FALSE(Truncates<AttributeChildren>::value);
+    EXPECT_FALSE((Has<StoresByName, AttributeChildren>::value));
+    EXPECT_FALSE((Has<ErasesByName, AttributeChildren>::value));
+    EXPECT_FALSE((Has<Clears, AttributeChildren>::value));
+    EXPECT_FALSE((Has<AppendsUnordered, AttributeChildren>::value));
+    EXPECT_FALSE((Has<Truncates, AttributeChildren>::value));
     // The same probes see the editor's changes, so they would see them on the container too.
     EXPECT_FALSE(entriesAreConst<AttributeChildrenEditor>);
-    EXPECT_TRUE(StoresByName<AttributeChildrenEditor>::value);
-    EXPECT_TRUE(ErasesByName<AttributeChildrenEditor>::value);
-    EXPECT_TRUE(Clears<AttributeChildrenEditor>::value);
-    EXPECT_TRUE(AppendsUnordered<AttributeChildrenEditor>::value);
-    EXPECT_TRUE(Truncates<AttributeChildrenEditor>::value);
+    EXPECT_TRUE((Has<StoresByName, AttributeChildrenEditor>::value));
+    EXPECT_TRUE((Has<ErasesByName, AttributeChildrenEditor>::value));
+    EXPECT_TRUE((Has<Clears, AttributeChildrenEditor>::value));
+    EXPECT_TRUE((Has<AppendsUnordered, AttributeChildrenEditor>::value));
+    EXPECT_TRUE((Has<Truncates, AttributeChildrenEditor>::value));
 }
 
 // A host reads through the const container alone: every walk of a branch whose names wait in
