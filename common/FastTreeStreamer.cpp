@@ -460,6 +460,8 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
   for (;;) {
     const auto code = static_cast<WireCode>(takeU16());
     if (code == WireCode::EndOfTree) break;
+    // Closed: what the root holds joins the entries that still come before EndOfTree.
+    if (openBranches_.empty()) openBranch(openBranches_.emplace_back(), root, 1, true);
     OpenBranch& current = openBranches_.back();  // the innermost branch open
     if (++entries > MaxEntries) refuseEntry();
     switch (code) {
@@ -478,13 +480,8 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
         skipString();  // the name is not used
         if (openBranches_.size() == 1 && !rootOpen) fail(LineUnknownEntryCode);
         completeBranch(current);
-        if (openBranches_.size() > 1) {
-          openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
-          break;
-        }
-        // Closed: what the root holds joins the entries that may still come before EndOfTree.
-        rootOpen = false;
-        openBranch(current, root, 1, true);
+        if (openBranches_.size() == 1) rootOpen = false;  // reopened only if an entry follows
+        openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
         break;
       default:
         refuseEntry();
@@ -609,28 +606,30 @@ BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std
 // as none is expected, an entry finds its place by name. The fields are set one by one where
 // open lies: a record built aside and copied in costs a stalled copy per branch.
 BRINDLE_HOT_INLINE void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier) {
-  AttributeChildrenEditor(branch.children_).settle();  // earlier entries are addressed by their place in name order
-  const std::size_t earlier = branch.children_.size();
+  AttributeChildrenEditor children(branch.children_);
+  const auto first = children.begin();  // settles: earlier entries are addressed by their place in name order
+  const auto earlier = static_cast<std::size_t>(children.end() - first);
   open.branch = &branch;
   open.firstPending = pending_.size();
-  open.firstMark = takenTop_;
-  open.earlier = earlier == 0 ? nullptr : &*AttributeChildrenEditor(branch.children_).begin();
+  open.earlier = earlier == 0 ? nullptr : &*first;
   open.earlierCount = earlier;
   open.takenCount = keepEarlier ? earlier : 0;
   open.leafCursor = open.branchCursor = keepEarlier ? earlier : 0;
   open.depth = depth;
   open.ordered = true;
   open.marked = false;
-  if (earlier == 0) return;
-  if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
-  takenTop_ += earlier;
 }
 
 // While every entry was found where it was expected, the earlier entries taken are the leaves
 // before leafCursor and the branches before branchCursor, and taken_ is not written. Before an
 // entry is looked for out of that order, that is written down.
+// The marks are taken from the top of taken_ then: only the innermost branch is read, so the
+// marks of the branches open form a stack.
 void FastTreeStreamer::markTakenSoFar(OpenBranch& open) {
   if (open.marked) return;
+  open.firstMark = takenTop_;
+  takenTop_ += open.earlierCount;
+  if (taken_.size() < takenTop_) taken_.resize(takenTop_);
   unsigned char* marks = taken_.data() + open.firstMark;
   for (std::size_t i = 0; i < open.earlierCount; ++i)
     marks[i] = i < open.cursor(earlierAt(open, i).second->kind() == NodeKind::Branch) ? 1 : 0;
@@ -715,12 +714,9 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(std::string_view
 
 // A branch read over one of its shape (every earlier entry taken, none new) is complete as it stands.
 BRINDLE_HOT_INLINE void FastTreeStreamer::completeBranch(OpenBranch& open) {
-  takenTop_ = open.firstMark;
-  if (open.takenCount == open.earlierCount && open.firstPending == pending_.size()) {
-    open.earlierCount = open.takenCount = 0;
-    return;
-  }
-  changeBranch(open);
+  if (open.takenCount != open.earlierCount || open.firstPending != pending_.size()) changeBranch(open);
+  open.earlierCount = open.takenCount = 0;
+  if (open.marked) takenTop_ = open.firstMark;
 }
 
 // Drops the earlier entries of open that no entry took and moves its new entries in.
