@@ -427,7 +427,7 @@ void FastTreeStreamer::detach() {
   input_ = nullptr;
   at_ = end_ = unconsumed_ = nullptr;
   pending_.clear();
-  openBranches_.clear();
+  openCount_ = 0;
   takenTop_ = 0;
   if (pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(pending_);
   if (openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(openBranches_);
@@ -454,15 +454,15 @@ void FastTreeStreamer::detach() {
 // A reply read over the last one of its kind mostly has exactly its shape: every entry then
 // finds its slot where it is expected, and its value is written over the node there.
 void FastTreeStreamer::readBranchContents(AttributeTree& root) {
-  openBranch(openBranches_.emplace_back(), root, 1, false);
+  openBranch(pushBranch(), root, 1, false);
   bool rootOpen = true;
   std::size_t entries = 0;
   for (;;) {
     const auto code = static_cast<WireCode>(takeU16());
     if (code == WireCode::EndOfTree) break;
     // Closed: what the root holds joins the entries that still come before EndOfTree.
-    if (openBranches_.empty()) openBranch(openBranches_.emplace_back(), root, 1, true);
-    OpenBranch& current = openBranches_.back();  // the innermost branch open
+    if (openCount_ == 0) openBranch(pushBranch(), root, 1, true);
+    OpenBranch& current = openBranches_[openCount_ - 1];  // the innermost branch open
     if (++entries > MaxEntries) refuseEntry();
     switch (code) {
       case WireCode::BeginBranch:
@@ -478,19 +478,19 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
         break;
       case WireCode::EndBranch:
         skipString();  // the name is not used
-        if (openBranches_.size() == 1 && !rootOpen) fail(LineUnknownEntryCode);
+        if (openCount_ == 1 && !rootOpen) fail(LineUnknownEntryCode);
         completeBranch(current);
-        if (openBranches_.size() == 1) rootOpen = false;  // reopened only if an entry follows
-        openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
+        if (openCount_ == 1) rootOpen = false;  // reopened only if an entry follows
+        --openCount_;  // back to the parent, as it was when the branch was opened
         break;
       default:
         refuseEntry();
     }
   }
   documentEntries_ = entries;
-  while (!openBranches_.empty()) {
-    completeBranch(openBranches_.back());
-    openBranches_.pop_back();
+  while (openCount_ != 0) {
+    completeBranch(openBranches_[openCount_ - 1]);
+    --openCount_;
   }
 }
 
@@ -510,7 +510,14 @@ void FastTreeStreamer::openSubBranch(OpenBranch& current) {
   else
     slot = std::make_unique<AttributeTree>();
   auto& opened = static_cast<AttributeTree&>(*slot);
-  openBranch(openBranches_.emplace_back(), opened, depth + 1, false);  // current may move
+  openBranch(pushBranch(), opened, depth + 1, false);  // current may move
+}
+
+// A record on the stack of open branches. The records stay from one read to the next (the
+// stack is at most MaxDepth deep): openBranch sets every field a branch reads.
+BRINDLE_HOT_INLINE FastTreeStreamer::OpenBranch& FastTreeStreamer::pushBranch() {
+  if (openCount_ == openBranches_.size()) openBranches_.emplace_back();
+  return openBranches_[openCount_++];
 }
 
 // The usual entries of a reply read over the last one: text or integer leaves without a tag,

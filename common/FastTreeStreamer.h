@@ -168,6 +168,7 @@ class FastTreeStreamer {
   void readBranchContents(AttributeTree& root);
   [[noreturn]] void refuseEntry();
   void openSubBranch(OpenBranch& current);
+  OpenBranch& pushBranch();
   bool overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries);
   static const unsigned char* overwriteLeaf(const unsigned char* fields, const unsigned char* end, WireCode code,
                                             AttributeChildren::value_type& earlier, std::size_t& bytes);
@@ -203,9 +204,10 @@ class FastTreeStreamer {
   std::string name_;
   std::string tag_;
   // Reused by every read: the entries of the branches still open, innermost last, and the
-  // stack of open branches.
+  // stack of open branches, [0, openCount_) in use.
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
+  std::size_t openCount_ = 0;
   std::vector<unsigned char> taken_;  // [0, takenTop_) in use
   std::size_t takenTop_ = 0;
   std::size_t documentEntries_ = 0;
