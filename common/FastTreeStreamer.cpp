@@ -369,6 +369,14 @@ std::string_view FastTreeStreamer::takeGrowing(std::uint32_t length, std::string
   return spill;
 }
 
+// The same for a string that is mostly empty (two zero bytes in the window), as an EndBranch's name is.
+BRINDLE_HOT_INLINE void FastTreeStreamer::skipEmptyOrString() {
+  if (end_ - at_ >= 2 && (at_[0] | at_[1]) == 0)
+    at_ += 2;
+  else
+    skipString();
+}
+
 // A counted string that is not kept; bytesRead counts all its bytes.
 BRINDLE_HOT_INLINE void FastTreeStreamer::skipString() { documentBytes_ += takeString(name_).size(); }
 
@@ -477,7 +485,7 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
         readLeafEntry(current, static_cast<std::uint16_t>(code));
         break;
       case WireCode::EndBranch:
-        skipString();  // the name is not used
+        skipEmptyOrString();  // the name is not used
         if (openCount_ == 1 && !rootOpen) fail(LineUnknownEntryCode);
         completeBranch(current);
         if (openCount_ == 1) rootOpen = false;  // reopened only if an entry follows
@@ -501,7 +509,7 @@ void FastTreeStreamer::refuseEntry() {
 }
 
 // Opens the branch of a BeginBranch entry of current on the stack of open branches.
-void FastTreeStreamer::openSubBranch(OpenBranch& current) {
+BRINDLE_HOT_INLINE void FastTreeStreamer::openSubBranch(OpenBranch& current) {
   std::unique_ptr<AttributeNode>& slot = entrySlot(current, true);
   const int depth = current.depth;
   if (depth >= MaxDepth) fail(LineUnknownEntryCode);
@@ -530,22 +538,26 @@ BRINDLE_HOT_INLINE FastTreeStreamer::OpenBranch& FastTreeStreamer::pushBranch() 
 // left to the loop.
 BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries) {
   if (open.earlierCount == 0 || open.marked) return false;
+  // Held here: read through open they would be loaded again after every value written.
   const unsigned char* const end = end_;
+  AttributeChildren::value_type* const earlier = open.earlier;
+  const std::size_t earlierCount = open.earlierCount;
+  const std::size_t most = MaxEntries - entries;  // entries is at most MaxEntries
   const unsigned char* fields = at_;  // behind the code of the entry at hand
   const unsigned char* read = nullptr;  // behind the last entry read
   std::size_t cursor = open.leafCursor;
   std::size_t bytes = 0;
   std::size_t count = 0;
   for (;;) {
-    while (cursor < open.earlierCount && open.earlier[cursor].second->kind() == NodeKind::Branch) ++cursor;
-    if (cursor == open.earlierCount) break;
-    const unsigned char* behind = overwriteLeaf(fields, end, code, open.earlier[cursor], bytes);
+    while (cursor < earlierCount && earlier[cursor].second->kind() == NodeKind::Branch) ++cursor;
+    if (cursor == earlierCount) break;
+    const unsigned char* behind = overwriteLeaf(fields, end, code, earlier[cursor], bytes);
     if (behind == nullptr) break;
     read = behind;
     ++cursor;
     ++count;
     // entries + count - 1 entries are read; one more past MaxEntries is the loop's to refuse.
-    if (end - read < 2 || entries + count > MaxEntries) break;
+    if (end - read < 2 || count > most) break;
     code = static_cast<WireCode>(get16(read));
     if (code != WireCode::IntegerEntry && code != WireCode::TextEntry) break;
     fields = read + 2;

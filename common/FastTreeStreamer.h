@@ -142,6 +142,7 @@ class FastTreeStreamer {
   std::string_view takeString(std::string& spill);
   std::string_view takeGrowing(std::uint32_t length, std::string& spill);
   void skipString();
+  void skipEmptyOrString();
   void takeInto(unsigned char* to, std::uint32_t count);
 
   // A branch being read. The children it had when it was opened (none for a
