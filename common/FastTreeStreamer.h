@@ -149,12 +149,13 @@ class FastTreeStreamer {
   // new branch) are the earlier entries: an entry of the document that finds
   // one of its name takes its place, and those no entry took are dropped when
   // the branch is complete. Entries with new names wait in pending_, innermost
-  // branch last, and join the children then. Which earlier entries were taken
-  // is marked in one byte each of taken_, from firstMark on.
+  // branch last, and join the children then. Once an entry is looked for out
+  // of order, which earlier entries were taken is marked in one byte each of
+  // taken_, from firstMark on (see markTakenSoFar).
   struct OpenBranch {
     AttributeTree* branch = nullptr;
     std::size_t firstPending = 0;  // where its new entries start in pending_
-    std::size_t firstMark = 0;
+    std::size_t firstMark = 0;  // set when marked
     // The earlier entries, in name order: they stay where they are until the branch is complete.
     AttributeChildren::value_type* earlier = nullptr;
     std::size_t earlierCount = 0;
