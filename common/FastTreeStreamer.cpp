@@ -369,6 +369,14 @@ std::string_view FastTreeStreamer::takeGrowing(std::uint32_t length, std::string
   return spill;
 }
 
+// The same for a string that is mostly empty (two zero bytes in the window), as an EndBranch's name is.
+BRINDLE_HOT_INLINE void FastTreeStreamer::skipEmptyOrString() {
+  if (end_ - at_ >= 2 && (at_[0] | at_[1]) == 0)
+    at_ += 2;
+  else
+    skipString();
+}
+
 // A counted string that is not kept; bytesRead counts all its bytes.
 BRINDLE_HOT_INLINE void FastTreeStreamer::skipString() { documentBytes_ += takeString(name_).size(); }
 
@@ -427,7 +435,7 @@ void FastTreeStreamer::detach() {
   input_ = nullptr;
   at_ = end_ = unconsumed_ = nullptr;
   pending_.clear();
-  openBranches_.clear();
+  openCount_ = 0;
   takenTop_ = 0;
   if (pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(pending_);
   if (openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(openBranches_);
@@ -454,13 +462,15 @@ void FastTreeStreamer::detach() {
 // A reply read over the last one of its kind mostly has exactly its shape: every entry then
 // finds its slot where it is expected, and its value is written over the node there.
 void FastTreeStreamer::readBranchContents(AttributeTree& root) {
-  openBranch(openBranches_.emplace_back(), root, 1, false);
+  openBranch(pushBranch(), root, 1, false);
   bool rootOpen = true;
   std::size_t entries = 0;
   for (;;) {
     const auto code = static_cast<WireCode>(takeU16());
     if (code == WireCode::EndOfTree) break;
-    OpenBranch& current = openBranches_.back();  // the innermost branch open
+    // Closed: what the root holds joins the entries that still come before EndOfTree.
+    if (openCount_ == 0) openBranch(pushBranch(), root, 1, true);
+    OpenBranch& current = openBranches_[openCount_ - 1];  // the innermost branch open
     if (++entries > MaxEntries) refuseEntry();
     switch (code) {
       case WireCode::BeginBranch:
@@ -475,25 +485,20 @@ void FastTreeStreamer::readBranchContents(AttributeTree& root) {
         readLeafEntry(current, static_cast<std::uint16_t>(code));
         break;
       case WireCode::EndBranch:
-        skipString();  // the name is not used
-        if (openBranches_.size() == 1 && !rootOpen) fail(LineUnknownEntryCode);
+        skipEmptyOrString();  // the name is not used
+        if (openCount_ == 1 && !rootOpen) fail(LineUnknownEntryCode);
         completeBranch(current);
-        if (openBranches_.size() > 1) {
-          openBranches_.pop_back();  // back to the parent, as it was when the branch was opened
-          break;
-        }
-        // Closed: what the root holds joins the entries that may still come before EndOfTree.
-        rootOpen = false;
-        openBranch(current, root, 1, true);
+        if (openCount_ == 1) rootOpen = false;  // reopened only if an entry follows
+        --openCount_;  // back to the parent, as it was when the branch was opened
         break;
       default:
         refuseEntry();
     }
   }
   documentEntries_ = entries;
-  while (!openBranches_.empty()) {
-    completeBranch(openBranches_.back());
-    openBranches_.pop_back();
+  while (openCount_ != 0) {
+    completeBranch(openBranches_[openCount_ - 1]);
+    --openCount_;
   }
 }
 
@@ -504,7 +509,7 @@ void FastTreeStreamer::refuseEntry() {
 }
 
 // Opens the branch of a BeginBranch entry of current on the stack of open branches.
-void FastTreeStreamer::openSubBranch(OpenBranch& current) {
+BRINDLE_HOT_INLINE void FastTreeStreamer::openSubBranch(OpenBranch& current) {
   std::unique_ptr<AttributeNode>& slot = entrySlot(current, true);
   const int depth = current.depth;
   if (depth >= MaxDepth) fail(LineUnknownEntryCode);
@@ -513,7 +518,14 @@ void FastTreeStreamer::openSubBranch(OpenBranch& current) {
   else
     slot = std::make_unique<AttributeTree>();
   auto& opened = static_cast<AttributeTree&>(*slot);
-  openBranch(openBranches_.emplace_back(), opened, depth + 1, false);  // current may move
+  openBranch(pushBranch(), opened, depth + 1, false);  // current may move
+}
+
+// A record on the stack of open branches. The records stay from one read to the next (the
+// stack is at most MaxDepth deep): openBranch sets every field a branch reads.
+BRINDLE_HOT_INLINE FastTreeStreamer::OpenBranch& FastTreeStreamer::pushBranch() {
+  if (openCount_ == openBranches_.size()) openBranches_.emplace_back();
+  return openBranches_[openCount_++];
 }
 
 // The usual entries of a reply read over the last one: text or integer leaves without a tag,
@@ -526,22 +538,26 @@ void FastTreeStreamer::openSubBranch(OpenBranch& current) {
 // left to the loop.
 BRINDLE_HOT_INLINE bool FastTreeStreamer::overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries) {
   if (open.earlierCount == 0 || open.marked) return false;
+  // Held here: read through open they would be loaded again after every value written.
   const unsigned char* const end = end_;
+  AttributeChildren::value_type* const earlier = open.earlier;
+  const std::size_t earlierCount = open.earlierCount;
+  const std::size_t most = MaxEntries - entries;  // entries is at most MaxEntries
   const unsigned char* fields = at_;  // behind the code of the entry at hand
   const unsigned char* read = nullptr;  // behind the last entry read
   std::size_t cursor = open.leafCursor;
   std::size_t bytes = 0;
   std::size_t count = 0;
   for (;;) {
-    while (cursor < open.earlierCount && open.earlier[cursor].second->kind() == NodeKind::Branch) ++cursor;
-    if (cursor == open.earlierCount) break;
-    const unsigned char* behind = overwriteLeaf(fields, end, code, open.earlier[cursor], bytes);
+    while (cursor < earlierCount && earlier[cursor].second->kind() == NodeKind::Branch) ++cursor;
+    if (cursor == earlierCount) break;
+    const unsigned char* behind = overwriteLeaf(fields, end, code, earlier[cursor], bytes);
     if (behind == nullptr) break;
     read = behind;
     ++cursor;
     ++count;
     // entries + count - 1 entries are read; one more past MaxEntries is the loop's to refuse.
-    if (end - read < 2 || entries + count > MaxEntries) break;
+    if (end - read < 2 || count > most) break;
     code = static_cast<WireCode>(get16(read));
     if (code != WireCode::IntegerEntry && code != WireCode::TextEntry) break;
     fields = read + 2;
@@ -609,28 +625,30 @@ BRINDLE_HOT_INLINE void FastTreeStreamer::readLeafEntry(OpenBranch& current, std
 // as none is expected, an entry finds its place by name. The fields are set one by one where
 // open lies: a record built aside and copied in costs a stalled copy per branch.
 BRINDLE_HOT_INLINE void FastTreeStreamer::openBranch(OpenBranch& open, AttributeTree& branch, int depth, bool keepEarlier) {
-  AttributeChildrenEditor(branch.children_).settle();  // earlier entries are addressed by their place in name order
-  const std::size_t earlier = branch.children_.size();
+  AttributeChildrenEditor children(branch.children_);
+  const auto first = children.begin();  // settles: earlier entries are addressed by their place in name order
+  const auto earlier = static_cast<std::size_t>(children.end() - first);
   open.branch = &branch;
   open.firstPending = pending_.size();
-  open.firstMark = takenTop_;
-  open.earlier = earlier == 0 ? nullptr : &*AttributeChildrenEditor(branch.children_).begin();
+  open.earlier = earlier == 0 ? nullptr : &*first;
   open.earlierCount = earlier;
   open.takenCount = keepEarlier ? earlier : 0;
   open.leafCursor = open.branchCursor = keepEarlier ? earlier : 0;
   open.depth = depth;
   open.ordered = true;
   open.marked = false;
-  if (earlier == 0) return;
-  if (taken_.size() < takenTop_ + earlier) taken_.resize(takenTop_ + earlier);
-  takenTop_ += earlier;
 }
 
 // While every entry was found where it was expected, the earlier entries taken are the leaves
 // before leafCursor and the branches before branchCursor, and taken_ is not written. Before an
 // entry is looked for out of that order, that is written down.
+// The marks are taken from the top of taken_ then: only the innermost branch is read, so the
+// marks of the branches open form a stack.
 void FastTreeStreamer::markTakenSoFar(OpenBranch& open) {
   if (open.marked) return;
+  open.firstMark = takenTop_;
+  takenTop_ += open.earlierCount;
+  if (taken_.size() < takenTop_) taken_.resize(takenTop_);
   unsigned char* marks = taken_.data() + open.firstMark;
   for (std::size_t i = 0; i < open.earlierCount; ++i)
     marks[i] = i < open.cursor(earlierAt(open, i).second->kind() == NodeKind::Branch) ? 1 : 0;
@@ -715,12 +733,9 @@ std::unique_ptr<AttributeNode>& FastTreeStreamer::appendPending(std::string_view
 
 // A branch read over one of its shape (every earlier entry taken, none new) is complete as it stands.
 BRINDLE_HOT_INLINE void FastTreeStreamer::completeBranch(OpenBranch& open) {
-  takenTop_ = open.firstMark;
-  if (open.takenCount == open.earlierCount && open.firstPending == pending_.size()) {
-    open.earlierCount = open.takenCount = 0;
-    return;
-  }
-  changeBranch(open);
+  if (open.takenCount != open.earlierCount || open.firstPending != pending_.size()) changeBranch(open);
+  open.earlierCount = open.takenCount = 0;
+  if (open.marked) takenTop_ = open.firstMark;
 }
 
 // Drops the earlier entries of open that no entry took and moves its new entries in.

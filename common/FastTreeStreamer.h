@@ -142,18 +142,20 @@ class FastTreeStreamer {
   std::string_view takeString(std::string& spill);
   std::string_view takeGrowing(std::uint32_t length, std::string& spill);
   void skipString();
+  void skipEmptyOrString();
   void takeInto(unsigned char* to, std::uint32_t count);
 
   // A branch being read. The children it had when it was opened (none for a
   // new branch) are the earlier entries: an entry of the document that finds
   // one of its name takes its place, and those no entry took are dropped when
   // the branch is complete. Entries with new names wait in pending_, innermost
-  // branch last, and join the children then. Which earlier entries were taken
-  // is marked in one byte each of taken_, from firstMark on.
+  // branch last, and join the children then. Once an entry is looked for out
+  // of order, which earlier entries were taken is marked in one byte each of
+  // taken_, from firstMark on (see markTakenSoFar).
   struct OpenBranch {
     AttributeTree* branch = nullptr;
     std::size_t firstPending = 0;  // where its new entries start in pending_
-    std::size_t firstMark = 0;
+    std::size_t firstMark = 0;  // set when marked
     // The earlier entries, in name order: they stay where they are until the branch is complete.
     AttributeChildren::value_type* earlier = nullptr;
     std::size_t earlierCount = 0;
@@ -168,6 +170,7 @@ class FastTreeStreamer {
   void readBranchContents(AttributeTree& root);
   [[noreturn]] void refuseEntry();
   void openSubBranch(OpenBranch& current);
+  OpenBranch& pushBranch();
   bool overwriteExpectedLeaves(OpenBranch& open, WireCode code, std::size_t& entries);
   static const unsigned char* overwriteLeaf(const unsigned char* fields, const unsigned char* end, WireCode code,
                                             AttributeChildren::value_type& earlier, std::size_t& bytes);
@@ -203,9 +206,10 @@ class FastTreeStreamer {
   std::string name_;
   std::string tag_;
   // Reused by every read: the entries of the branches still open, innermost last, and the
-  // stack of open branches.
+  // stack of open branches, [0, openCount_) in use.
   std::vector<AttributeChildren::value_type> pending_;
   std::vector<OpenBranch> openBranches_;
+  std::size_t openCount_ = 0;
   std::vector<unsigned char> taken_;  // [0, takenTop_) in use
   std::size_t takenTop_ = 0;
   std::size_t documentEntries_ = 0;

@@ -155,6 +155,39 @@ std::vector<RecyclingCase> recyclingCases() {
          for (int i = 0; i < 99; ++i) d.integer("n" + std::to_string(1000 + i), -i);
          d.integer("n1004", 4);
        })},
+      {"an inner branch out of order, then its parent",
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 1).integer("b", 2).integer("c", 3);
+         d.begin("x").integer("p", 1).integer("q", 2).integer("r", 3).end();
+       }),
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 10).begin("x").integer("r", 30).integer("p", 10).end().integer("c", 30);
+       })},
+      {"a parent out of order, then an inner branch, then the parent again",
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 1).integer("b", 2).integer("c", 3);
+         d.begin("x").integer("p", 1).integer("q", 2).end().begin("y").integer("s", 1).end();
+       }),
+       branchDocument([](WireBytes& d) {
+         d.integer("c", 30).integer("a", 10);
+         d.begin("x").integer("q", 20).integer("p", 10).begin("deep").integer("d", 1).end().end();
+         d.integer("b", 20);
+       })},
+      {"a parent out of order, then a branch in order and one out of order",
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 1).integer("b", 2).integer("c", 3);
+         d.begin("x").integer("p", 1).end().begin("y").integer("s", 1).integer("t", 2).end();
+       }),
+       branchDocument([](WireBytes& d) {
+         d.integer("c", 30).integer("a", 10);
+         d.begin("x").integer("p", 10).end().begin("y").integer("t", 20).integer("s", 10).end();
+       })},
+      {"entries after the root's own end, out of order inside a branch",
+       branchDocument([](WireBytes& d) {
+         d.integer("a", 1).begin("x").integer("p", 1).integer("q", 2).integer("r", 3).end();
+       }),
+       WireBytes().tag().begin("").integer("a", 10).end().begin("x").integer("r", 30).integer("p", 10).end()
+           .integer("b", 2).endOfTree()},
       {"an empty branch over a full one",
        branchDocument([](WireBytes& d) { d.integer("a", 1).begin("b").integer("c", 2).end(); }),
        branchDocument([](WireBytes&) {})},
