@@ -437,8 +437,8 @@ void FastTreeStreamer::detach() {
   pending_.clear();
   openCount_ = 0;
   takenTop_ = 0;
+  // The stack of open branches is at most MaxDepth deep and keeps its records.
   if (pending_.capacity() > KeptPendingEntries) std::vector<AttributeChildren::value_type>().swap(pending_);
-  if (openBranches_.capacity() > KeptPendingEntries) std::vector<OpenBranch>().swap(openBranches_);
   if (taken_.size() > KeptPendingEntries) std::vector<unsigned char>().swap(taken_);
   if (scratch_.size() > KeptStringCapacity) std::vector<unsigned char>().swap(scratch_);
   releaseGrown(name_);
