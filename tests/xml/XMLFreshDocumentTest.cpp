@@ -116,3 +116,25 @@ TEST(XMLFreshDocument, ThreadsParseIntoTheirOwnDocuments) {
 }
 
 }  // namespace
+
+// Parsed children removed or cleared by hand go back to the document's elements one by one; the
+// next parse into the same document reuses them and must still give the tree of its text.
+TEST(XMLFreshDocument, AKeptDocumentParsesAgainAfterChildrenWereRemovedByHand) {
+    const std::string text = "<Result><A x=\"1\"><B>b</B><C/></A><D>d<E/></D><F>f</F></Result>";
+    const std::string tree = ParseIntoNewDocument({24, text, ""});
+    ASSERT_EQ(tree, "4:Result{4:A[x=1]{4:B=\"b\" 4:C} 4:D=\"d\"{4:E} 4:F=\"f\"}");
+    CXMLMemorySource source;
+    source.SetText(text);
+    CXMLDocument document;
+    document.SetFlags(24);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(document.Parse(source)) << "round " << round;
+        EXPECT_EQ(DumpXMLTree(document.GetRoot()), tree) << "round " << round;
+        CXMLElement* result = document.GetRoot();
+        result->RemoveChild(document.FindElement("Result.A"));
+        document.FindElement("Result.D")->Clear();  // name, value and children go
+        EXPECT_EQ(DumpXMLTree(result), "4:Result{4: 4:F=\"f\"}") << "round " << round;
+    }
+    ASSERT_TRUE(document.Parse(source));
+    EXPECT_EQ(DumpXMLTree(document.GetRoot()), tree);
+}
