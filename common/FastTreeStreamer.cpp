@@ -8,6 +8,7 @@
 #include "common/AttributeChildrenEditor.h"
 #include "common/ByteCoding.h"
 #include "common/CBRWebIOStreamException.h"
+#include "platform/ShortCopy.h"
 
 // The small helpers of the per-entry paths are inlined whatever the compiler's estimate: a
 // call costs as much as their work.
@@ -55,25 +56,6 @@ BRINDLE_HOT_INLINE std::uint32_t wireLength(std::string_view text) {
   return static_cast<std::uint32_t>(length);
 }
 
-// A copy of up to 16 bytes without a call: overlapping word moves within the range.
-void copyBytes(unsigned char* to, const char* from, std::size_t count) {
-  if (count >= 8 && count <= 16) {
-    const auto head = loadWord<std::uint64_t>(from);
-    const auto tail = loadWord<std::uint64_t>(from + count - 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + count - 8, &tail, 8);
-  } else if (count >= 4 && count < 8) {
-    const auto head = loadWord<std::uint32_t>(from);
-    const auto tail = loadWord<std::uint32_t>(from + count - 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + count - 4, &tail, 4);
-  } else if (count < 4) {
-    for (std::size_t i = 0; i < count; ++i) to[i] = static_cast<unsigned char>(from[i]);
-  } else {
-    std::memcpy(to, from, count);
-  }
-}
-
 int childDepth(int depth) { return depth == -1 ? -1 : depth - 1; }
 
 std::uint16_t flagOf(const AttributeNode& leaf) { return leaf.isSet() != 0 ? 1 : 0; }
@@ -99,7 +81,7 @@ using coding::put32;
 // REQUIRES: room for countedSize(length) bytes at at.
 BRINDLE_HOT_INLINE unsigned char* putString(unsigned char* at, const char* bytes, std::uint32_t length) {
   at = coding::putCountedLength(at, length);
-  copyBytes(at, bytes, length);
+  platform::copyShort(at, bytes, length);
   return at + length;
 }
 
@@ -259,7 +241,7 @@ BRINDLE_HOT_INLINE void assignString(std::string& target, std::string_view wire)
   // A value of the length of the one it replaces, as a repeated reply's values mostly are, is
   // copied over it where it lies.
   if (kept.size() == target.size()) {
-    copyBytes(reinterpret_cast<unsigned char*>(&target[0]), kept.data(), kept.size());
+    platform::copyShort(&target[0], kept.data(), kept.size());
     return;
   }
   target.assign(kept.data(), kept.size());

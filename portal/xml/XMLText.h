@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ShortCopy.h"
 #include "portal/xml/XMLByteScan.h"
 
 namespace xmltext {
@@ -47,38 +48,12 @@ inline bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && xmlscan::SameBytes(text.data(), prefix.data(), prefix.size());
 }
 
-// Copies count bytes between buffers that do not overlap. Names and values are mostly short:
-// those are copied without a library call.
-inline void CopyBytes(char* to, const char* from, size_t count) {
-    if (count > 16) {
-        std::memcpy(to, from, count);
-    } else if (count >= 8) {
-        uint64_t head;
-        uint64_t tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + count - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + count - 8, &tail, 8);
-    } else if (count >= 4) {
-        uint32_t head;
-        uint32_t tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + count - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + count - 4, &tail, 4);
-    } else {
-        for (size_t i = 0; i < count; ++i) {
-            to[i] = from[i];
-        }
-    }
-}
-
 // Replaces the contents of a buffer by bytes from elsewhere (never from the buffer itself). A
 // reused buffer that already holds at least as many bytes is written over and cut to length,
 // which needs no call into the string library.
 inline void AssignBytes(std::string& buffer, const char* bytes, size_t count) {
     if (count <= buffer.size()) {
-        CopyBytes(&buffer[0], bytes, count);
+        platform::copyShort(&buffer[0], bytes, count);
         buffer.erase(count);
         return;
     }
@@ -157,7 +132,7 @@ void AssignRewritten(std::string& out, std::string_view text, size_t from) {
         out.resize(text.size());
     }
     char* const data = &out[0];
-    CopyBytes(data, text.data(), from);
+    platform::copyShort(data, text.data(), from);
     char* write = data + from;
     const char* read = text.data() + from;
     const char* const end = text.data() + text.size();
@@ -177,7 +152,7 @@ void AssignRewritten(std::string& out, std::string_view text, size_t from) {
         for (;;) {
             const char* special = FindRewritable<Decode, Normalise>(read, end);
             const size_t plain = static_cast<size_t>(special - read);
-            CopyBytes(write, read, plain);
+            platform::copyShort(write, read, plain);
             write += plain;
             read = special;
             if (read == end) {
