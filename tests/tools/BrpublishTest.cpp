@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/TerminalScreen.h"
 #include "tools/BrindleServer.h"
 #include "tools/ChildProcess.h"
 #include "tools/HttpGet.h"
@@ -180,14 +181,7 @@ TEST_F(BrpublishTest, WizardRunFromPipedInput) {
   for (std::size_t start = result.out.find("\n---"); start != std::string::npos;
        start = result.out.find("\n---", start + 1)) {
     const std::string screen = result.out.substr(start + 1, result.out.find("\n> ", start) + 3 - start - 1);
-    std::istringstream lines(screen);
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line)) {
-      ++count;
-      EXPECT_LE(line.size(), 80u) << line;
-    }
-    EXPECT_LE(count, 24) << screen;
+    EXPECT_TRUE(fixtures::fitsTerminal(screen));
     ++screens;
   }
   EXPECT_GE(screens, 4) << result.out;
